@@ -1,0 +1,94 @@
+// A stand-in for the simulator: loads a gauge module, gives it a
+// panel-services table, hosts gauge instances and records what the module
+// does. Everything runs on the calling thread, as in the simulator.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+#include "module/host_abi.h"
+
+namespace host {
+
+// One call the module made into the services table.
+struct ServiceCall {
+    std::string op;    // "register", "find", "get", "set", "key", ...
+    std::string name;  // variable name where the call has one
+    int32_t id;
+    double value;
+    int frame;
+};
+
+struct MessageBoxRecord {
+    std::string title;
+    std::string text;
+    uint32_t style;
+    HWND owner;
+    bool shown;  // a real dialog appeared and was closed by the host
+};
+
+struct RegisteredVariable {
+    void* cell;
+    int32_t type;
+    std::string name;
+};
+
+// Clears the variable store, the logs, the handlers and the module variables.
+// The services table gets every entry back.
+void Reset();
+PanelServices* Services();
+int Frame();
+
+// Named variables as the host keeps them: case-insensitive names, ids from 1.
+int32_t RegisterVariable(const char* name);
+int32_t FindVariable(const char* name);  // -1 when absent
+bool VariableExists(const char* name);
+double VariableValue(const char* name);  // 0 when absent
+void SetVariable(const char* name, double value);
+// Makes registering and finding this name answer with `id` (0 or -1 to test
+// how the module copes with ids that are not positive).
+void ForceVariableId(const char* name, int32_t id);
+std::vector<std::string> VariableNames();  // in the order they were created
+
+const std::vector<ServiceCall>& Calls();
+std::vector<ServiceCall> CallsOf(const char* op);
+void ClearCalls();
+
+void TriggerKeyEvent(uint32_t eventId, uint32_t parameter);
+size_t KeyHandlerCount();
+
+void SetModuleVarValue(int32_t token, double value);
+std::vector<RegisteredVariable> RegisteredVariables();
+
+// The module: loaded fresh, started, stopped and unloaded like the simulator does.
+bool LoadModule(const char* path);
+HMODULE Module();
+ModuleLinkage* Linkage();
+ModuleImports* Imports();
+void StartModule();
+void StopModule();
+void UnloadModule();
+
+// Gauge instances, driven through the services in the simulator's order.
+// Returns the instance number; the header is the host's own copy.
+int AddGauge(const char* gaugeName, const char* parameters);
+GaugeHeader* Gauge(int instance);
+void CallService(int instance, int32_t service, uint32_t extra, bool nullHeader = false);
+void RunFrame();
+void RunFrames(int count);
+void KillGauges();
+
+// Message boxes: the module's MessageBoxA calls are recorded and every dialog
+// on this thread is closed as soon as it shows.
+void HookMessageBoxes(HMODULE module);
+std::vector<MessageBoxRecord> MessageBoxes();
+void ClearMessageBoxes();
+
+// A window of class "FS98MAIN", as the simulator's main window.
+HWND CreateSimWindow();
+void DestroySimWindow();
+
+}  // namespace host

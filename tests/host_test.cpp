@@ -1,0 +1,57 @@
+// The stand-in's own promises that the module tests build on.
+#include "tests/test_support.h"
+
+TEST(HostTest, MessageBoxesAreRecordedAndClosed) {
+    HMODULE caller = LoadLibraryA((TestProgramFolder() + "\\box_caller.dll").c_str());
+    ASSERT_NE(caller, nullptr);
+    typedef int (*ShowBoxProc)(const char*, const char*, unsigned);
+    ShowBoxProc showBox = reinterpret_cast<ShowBoxProc>(reinterpret_cast<void*>(GetProcAddress(caller, "ShowBox")));
+    ASSERT_NE(showBox, nullptr);
+    host::ClearMessageBoxes();
+    host::HookMessageBoxes(caller);
+
+    EXPECT_EQ(showBox("Line one\nLine two", "A title", MB_ICONWARNING | MB_OK), IDOK);
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "A title");
+    EXPECT_EQ(boxes[0].text, "Line one\nLine two");
+    EXPECT_EQ(boxes[0].style, 0x30u);
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_TRUE(boxes[0].shown);
+    FreeLibrary(caller);
+}
+
+TEST(HostTest, NamedVariablesAreCaseInsensitiveWithPositiveIds) {
+    host::Reset();
+    EXPECT_EQ(host::FindVariable("kvo_a"), -1);
+    int32_t id = host::RegisterVariable("kvo_A");
+    EXPECT_GT(id, 0);
+    EXPECT_EQ(host::RegisterVariable("KVO_a"), id);
+    EXPECT_EQ(host::FindVariable("kvo_a"), id);
+    EXPECT_EQ(host::VariableValue("kvo_a"), 0.0);
+    host::ForceVariableId("kvo_zero", 0);
+    EXPECT_EQ(host::RegisterVariable("kvo_zero"), 0);
+    EXPECT_EQ(host::FindVariable("KVO_ZERO"), 0);
+}
+
+static std::vector<uint32_t> seen;
+static void HOST_CDECL RecordA(uint32_t event, uint32_t parameter, void*) {
+    seen.push_back(event);
+    seen.push_back(parameter);
+}
+static void HOST_CDECL RecordB(uint32_t event, uint32_t, void* userData) {
+    seen.push_back(event + static_cast<uint32_t>(reinterpret_cast<uintptr_t>(userData)));
+}
+
+TEST(HostTest, KeyEventsReachEveryRegisteredHandler) {
+    host::Reset();
+    seen.clear();
+    host::Services()->register_key_event_handler(RecordA, nullptr);
+    host::Services()->register_key_event_handler(RecordB, reinterpret_cast<void*>(1));
+    host::Services()->trigger_key_event(66062, 5);
+    EXPECT_EQ(seen, (std::vector<uint32_t>{66062, 5, 66063}));
+    host::Services()->unregister_key_event_handler(RecordA, nullptr);
+    host::TriggerKeyEvent(100, 0);
+    EXPECT_EQ(seen.back(), 101u);
+    EXPECT_EQ(host::KeyHandlerCount(), 1u);
+}

@@ -1,0 +1,26 @@
+// Shared helpers for the black-box tests: a fresh copy of the module per case.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+// The folder of the running test program, where the module is copied.
+std::string TestProgramFolder();
+
+// Names of the "register" calls, in order.
+std::vector<std::string> RegisteredNames();
+std::vector<std::string> NamesOf(const char* op);
+
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Start();
+
+    bool started_ = false;
+};
