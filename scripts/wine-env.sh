@@ -48,12 +48,16 @@ done
 export DISPLAY=":$(head -n1 "$KVO_RUN_DIR/display")"
 
 # First use of the prefix: create it once (this takes a while), with ALSA
-# as wine's sound driver.
-if [ ! -f "$WINEPREFIX/.kvo-ready" ]; then
+# as wine's sound driver, and windows left unmanaged so that dialogs show and
+# close at once without a window manager.
+kvo_reg() { wine reg add "$@" /f >>"$KVO_RUN_DIR/wineboot.log" 2>&1 </dev/null || true; }
+if [ ! -f "$WINEPREFIX/.kvo-ready-2" ]; then
   wineboot -i >"$KVO_RUN_DIR/wineboot.log" 2>&1 </dev/null || true
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >>"$KVO_RUN_DIR/wineboot.log" 2>&1 </dev/null || true
+  kvo_reg 'HKCU\Software\Wine\Drivers' /v Audio /d alsa
+  kvo_reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+  kvo_reg 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N
   wineserver -w
-  touch "$WINEPREFIX/.kvo-ready"
+  touch "$WINEPREFIX/.kvo-ready-2"
 fi
 # One wineserver for the whole run keeps each test program's start short.
 wineserver -p >/dev/null 2>&1 </dev/null || true

@@ -174,10 +174,13 @@ TEST_F(ModuleTest, StandardRoutinesHandTheSoundElementToTheHost) {
 TEST_F(ModuleTest, OnlyPostInitializeAndPreUpdateDoAnything) {
     Start();
     int gauge = host::AddGauge("Sound", "");
+    host::CallService(gauge, kServicePreUpdate, 0);  // loads the configuration
     host::ClearCalls();
+    host::ClearMessageBoxes();
     for (int32_t service : {-1, 0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 99})
         host::CallService(gauge, service, 0);
     EXPECT_TRUE(host::Calls().empty());
+    EXPECT_TRUE(host::MessageBoxes().empty());
 
     host::CallService(gauge, kServicePreUpdate, 0);
     EXPECT_THAT(NamesOf("get"), ElementsAre("Old Volume Control"));

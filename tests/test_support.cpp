@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <stdio.h>
 #include <windows.h>
 
 std::string TestProgramFolder() {
@@ -32,4 +33,32 @@ void ModuleTest::TearDown() {
     host::KillGauges();
     if (started_) host::StopModule();
     host::UnloadModule();
+}
+
+std::string MakeTempFolder(const char* prefix) {
+    static int serial = 0;
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    char folder[MAX_PATH];
+    snprintf(folder, sizeof folder, "%s%s_%lu_%d", base, prefix, GetCurrentProcessId(), ++serial);
+    CreateDirectoryA(folder, nullptr);
+    return folder;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
 }

@@ -12,6 +12,10 @@
 // The folder of the running test program, where the module is copied.
 std::string TestProgramFolder();
 
+// A new folder under the temporary folder, and its removal with everything in it.
+std::string MakeTempFolder(const char* prefix);
+void RemoveTree(const std::string& folder);
+
 // Names of the "register" calls, in order.
 std::vector<std::string> RegisteredNames();
 std::vector<std::string> NamesOf(const char* op);

@@ -1,9 +1,47 @@
 #include "engine/pre_update.h"
 
+#include "config/config.h"
+#include "config/slot_table.h"
+#include "engine/silencing.h"
 #include "module/module_state.h"
 #include "module/named_var.h"
 
-void RunPreUpdate(GaugeHeader* /*gauge*/) {
-    // Volume unit of this frame, before anything else.
+int currentSlot = 0;
+int lastResult = 1;
+
+// Reads a slot's command and settles what needs no sound command: a failed
+// slot keeps showing the error value until command 10, and codes outside
+// 0..11 are left alone. Returns true when the command is to be served.
+static bool ReadSlotCommand(SoundSlot* slot) {
+    slot->command = TruncateToInt(NamedVarGetValue(&slot->commandVar));
+    lastResult = 0;
+    if (slot->failed != 0 && slot->command != 10) {
+        NamedVarSetValue(&slot->commandVar, errorFlagValue);
+        return false;
+    }
+    return slot->command >= 0 && slot->command <= 11;
+}
+
+void RunPreUpdate(GaugeHeader* gauge) {
+    // 1. Volume unit of this frame, before anything else.
     oldVolumeControl = TruncateToInt(NamedVarGetValue(&moduleVars[kVarOldVolumeControl])) != 0 ? 1 : 0;
+
+    // 2. The start-up delay runs once a configuration is loaded.
+    if (startupDelay > 0 && configLoaded != 0) --startupDelay;
+
+    // 4. The configuration, from the first pre-update that has a gauge header.
+    if (configLoaded == 0 && gauge != nullptr) LoadConfiguration(gauge);
+
+    // 5. Everything below runs only while the engine runs.
+    if (slots == nullptr || engineState != kEngineRunning) return;
+
+    // 6. Slot pass.
+    for (currentSlot = 0; currentSlot < soundCount; ++currentSlot) {
+        SoundSlot* slot = &slots[currentSlot];
+        ReadSlotCommand(slot);
+    }
+
+    // 9. Status variables, every running frame.
+    NamedVarSetValue(&moduleVars[kVarFSSimIsPaused], static_cast<double>(simPaused));
+    NamedVarSetValue(&moduleVars[kVarFSSoundIsOn], simSoundOn);
 }

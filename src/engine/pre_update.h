@@ -4,3 +4,8 @@
 #include "module/host_abi.h"
 
 void RunPreUpdate(GaugeHeader* gauge);
+
+// The slot being served and the status of its last audio operation, for
+// the error reports.
+extern int currentSlot;
+extern int lastResult;

@@ -1,6 +1,8 @@
 // Module start-up and shut-down, called by the host through Linkage.
 #include <string.h>
 
+#include "config/config.h"
+#include "config/slot_table.h"
 #include "engine/silencing.h"
 #include "module/host_services.h"
 #include "module/module_state.h"
@@ -69,9 +71,13 @@ void HOST_API ModuleStartup() {
 
 void HOST_API ModuleShutdown() {
     startupDelay = kStartupDelayFrames;
+    configLoaded = 0;
     engineState = kEngineWaiting;
+    configPathResolved = 0;
 
     if (version9Host == nullptr) UnregisterKeyHandler();
 
+    FreeParameterCopy();
+    DestroySlotTable();
     FreeHostVersionInfo();
 }
