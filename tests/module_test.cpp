@@ -224,3 +224,21 @@ TEST_F(ModuleTest, SoundKeyEventsWriteTheCachedSoundVariable) {
     EXPECT_EQ(sets[2].value, 7.0);
     EXPECT_TRUE(host::CallsOf("find").empty());
 }
+
+TEST_F(ModuleTest, TwoSoundGaugesShareOneConfigurationFromTheFirstPreUpdate) {
+    Start();
+    host::AddGauge("Sound", "Z:\\nowhere\\first.ini");
+    host::AddGauge("Sound", "Z:\\nowhere\\second.ini");
+    host::RunFrames(2);
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.find("Config File Not Found:\nZ:\\nowhere\\first.ini\n\nUsing Default:\n"), 0u);
+    // Both instances read "Old Volume Control" in every frame.
+    EXPECT_EQ(NamesOf("get").size(), 4u);
+    // The default configuration: ten slots, registered from the last down.
+    std::vector<std::string> names = RegisteredNames();
+    ASSERT_GE(names.size(), 11u);
+    EXPECT_EQ(names[names.size() - 11], "kvo_xml_id_09");
+    EXPECT_EQ(names[names.size() - 2], "kvo_xml_id_00");
+    EXPECT_EQ(names.back(), "KVOGlobals");
+}

@@ -1,0 +1,141 @@
+// The per-frame cycle: start-up timeline, the gate, and the slot pass's
+// reading of command values.
+#include <fstream>
+#include <string>
+
+#include "config/config.h"
+#include "config/slot_table.h"
+#include "engine/pre_update.h"
+#include "engine/silencing.h"
+#include "module/host_services.h"
+#include "module/module_state.h"
+#include "tests/test_support.h"
+
+namespace {
+
+class CycleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host::Reset();
+        host::ClearMessageBoxes();
+        host::HookMessageBoxes(GetModuleHandleA(nullptr));
+        ImportTable.panels = host::Services();
+        folder_ = MakeTempFolder("kvo_cycle");
+        ini_ = folder_ + "\\a.ini";
+        std::ofstream(ini_.c_str()) << "[Config]\nMaxSounds=3\nErrorFlag=-5\n";
+        gauge_ = GaugeHeader();
+        gauge_.parameters = &ini_[0];
+        ModuleStartup();
+    }
+    void TearDown() override {
+        ModuleShutdown();
+        ImportTable.panels = nullptr;
+        RemoveTree(folder_);
+    }
+    std::string folder_;
+    std::string ini_;
+    GaugeHeader gauge_;
+};
+
+TEST_F(CycleTest, ConfigurationWaitsForAGaugeHeaderAndTheDelayForTheConfiguration) {
+    RunPreUpdate(nullptr);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(configLoaded, 0);
+    EXPECT_EQ(startupDelay, 10);
+    EXPECT_EQ(slots, nullptr);
+
+    RunPreUpdate(&gauge_);
+    EXPECT_EQ(configLoaded, 1);
+    EXPECT_EQ(std::string(iniPath), ini_);
+    EXPECT_EQ(startupDelay, 10);  // counted from the next pre-update on
+    for (int frame = 1; frame <= 9; ++frame) RunPreUpdate(nullptr);
+    EXPECT_EQ(startupDelay, 1);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(startupDelay, 0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(startupDelay, 0);
+}
+
+TEST_F(CycleTest, VolumeModeIsReadFirstInEveryFrame) {
+    RunPreUpdate(&gauge_);
+    host::SetVariable("Old Volume Control", 0.4);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(oldVolumeControl, 0);
+    host::SetVariable("Old Volume Control", -2.0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(oldVolumeControl, 1);
+    EXPECT_EQ(host::Calls().front().op, "register");
+}
+
+TEST_F(CycleTest, ShutdownSendsTheNextStartBackToTheConfiguration) {
+    RunPreUpdate(&gauge_);
+    RunPreUpdate(nullptr);
+    ModuleShutdown();
+    EXPECT_EQ(slots, nullptr);
+    EXPECT_EQ(parameterCopy, nullptr);
+    EXPECT_EQ(configLoaded, 0);
+    EXPECT_EQ(startupDelay, 10);
+
+    ModuleStartup();
+    std::string other = folder_ + "\\missing.ini";
+    gauge_.parameters = &other[0];
+    RunPreUpdate(&gauge_);
+    ASSERT_EQ(host::MessageBoxes().size(), 1u);
+    EXPECT_NE(host::MessageBoxes()[0].text.find(other), std::string::npos);
+}
+
+TEST_F(CycleTest, SlotPassReadsTruncatedCommandsWhileRunning) {
+    RunPreUpdate(&gauge_);
+    // Commands are served only while the engine runs.
+    host::SetVariable("kvo_xml_id_00", 3.0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(slots[0].command, 0);
+
+    engineState = kEngineRunning;
+    host::SetVariable("kvo_xml_id_00", 11.7);
+    host::SetVariable("kvo_xml_id_01", -0.9);
+    host::SetVariable("kvo_xml_id_02", 12.0);
+    slots[1].failed = 0;
+    host::ClearCalls();
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(slots[0].command, 11);
+    EXPECT_EQ(slots[1].command, 0);
+    EXPECT_EQ(slots[2].command, 12);
+    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), 12.0);  // out of range: left alone
+    EXPECT_EQ(lastResult, 0);
+    EXPECT_EQ(currentSlot, 3);
+    // The global-commands slot is not part of the pass.
+    for (const host::ServiceCall& call : host::CallsOf("get")) EXPECT_NE(call.name, "KVOGlobals");
+}
+
+TEST_F(CycleTest, FailedSlotShowsTheErrorFlagUntilCommandTen) {
+    RunPreUpdate(&gauge_);
+    engineState = kEngineRunning;
+    slots[2].failed = 1;
+    host::SetVariable("kvo_xml_id_02", 3.0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), -5.0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), -5.0);
+    host::SetVariable("kvo_xml_id_02", 10.0);
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), 10.0);
+}
+
+TEST_F(CycleTest, StatusVariablesAreWrittenOnlyWhileRunning) {
+    RunPreUpdate(&gauge_);
+    simPaused = 1;
+    simSoundOn = 0;
+    host::ClearCalls();
+    RunPreUpdate(nullptr);
+    EXPECT_TRUE(host::CallsOf("set").empty());
+
+    engineState = kEngineRunning;
+    RunPreUpdate(nullptr);
+    EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 1.0);
+    EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 0.0);
+    simPaused = 0;
+    simSoundOn = 1;
+}
+
+}  // namespace
