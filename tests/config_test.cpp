@@ -11,6 +11,7 @@
 #include "module/host_services.h"
 #include "module/module_state.h"
 #include "tests/test_support.h"
+#include "tests/white_box.h"
 
 using ::testing::ElementsAre;
 
@@ -24,10 +25,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        host::Reset();
-        host::ClearMessageBoxes();
-        host::HookMessageBoxes(GetModuleHandleA(nullptr));
-        ImportTable.panels = host::Services();
+        AttachWhiteBoxHost();
         folder_ = MakeTempFolder("kvo_config");
         CreateDirectoryA((folder_ + "\\sim").c_str(), nullptr);
         CreateDirectoryA((folder_ + "\\gauges").c_str(), nullptr);

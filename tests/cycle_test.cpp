@@ -10,16 +10,14 @@
 #include "module/host_services.h"
 #include "module/module_state.h"
 #include "tests/test_support.h"
+#include "tests/white_box.h"
 
 namespace {
 
 class CycleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        host::Reset();
-        host::ClearMessageBoxes();
-        host::HookMessageBoxes(GetModuleHandleA(nullptr));
-        ImportTable.panels = host::Services();
+        AttachWhiteBoxHost();
         folder_ = MakeTempFolder("kvo_cycle");
         ini_ = folder_ + "\\a.ini";
         std::ofstream(ini_.c_str()) << "[Config]\nMaxSounds=3\nErrorFlag=-5\n";
