@@ -6,6 +6,7 @@
 #include "config/config.h"
 #include "config/slot_table.h"
 #include "engine/pre_update.h"
+#include "diag/error_report.h"
 #include "engine/silencing.h"
 #include "module/host_services.h"
 #include "module/module_state.h"
@@ -134,6 +135,26 @@ TEST_F(CycleTest, StatusVariablesAreWrittenOnlyWhileRunning) {
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 0.0);
     simPaused = 0;
     simSoundOn = 1;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CycleTest, SlotErrorNamesTheCurrentSlotAndNothingOutsideTheTable) {
+    RunPreUpdate(&gauge_);
+    snprintf(slots[2].wavPath, sizeof slots[2].wavPath, "bell.wav");
+    slots[2].command = 3;
+    currentSlot = 2;
+    lastResult = static_cast<int>(0x88780078);
+    ReportSlotError();
+    currentSlot = 500;  // left by an earlier, larger configuration
+    ReportSlotError();
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[0].text.find("\n\nSound bell.wav\nAction 3"), std::string::npos);
+    EXPECT_NE(boxes[1].text.find("\n\nSound \nAction 0"), std::string::npos);
+    EXPECT_EQ(boxes[0].text.find("DirectSound Error\nFacility 2168\nError ID 120\n"), 0u);
 }
 
 }  // namespace
