@@ -17,7 +17,6 @@ int hostMajorVersion = 0;
 HMODULE simConnectHost = nullptr;
 HMODULE version9Host = nullptr;
 int simConnectActive = 0;
-int keyHandlerRegistered = 0;
 
 void ModuleAttach(HINSTANCE instance) {
     moduleInstance = instance;

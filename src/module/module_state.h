@@ -27,7 +27,6 @@ extern int hostMajorVersion;
 extern HMODULE simConnectHost;
 extern HMODULE version9Host;
 extern int simConnectActive;
-extern int keyHandlerRegistered;
 
 // Called from the library's entry point when it is loaded and unloaded.
 void ModuleAttach(HINSTANCE instance);
