@@ -2,12 +2,6 @@
 #include "module/named_var.h"
 #include "engine/silencing.h"
 
-int muteState = -1;
-int userMuted = 0;
-int simSoundOn = 1;
-unsigned int simPaused = 0;
-int silenced = 0;
-
 enum SimKeyEvent : uint32_t {
     kKeySoundToggle = 65552,
     kKeySoundSet = 65692,

@@ -63,9 +63,7 @@ void HOST_API ModuleStartup() {
 
     RemoveLastComponent(modulePath, moduleFolder, sizeof moduleFolder);
     char hostPath[kNameLength];
-    DWORD length = GetModuleFileNameA(nullptr, hostPath, kNameLength);
-    if (length >= kNameLength) length = kNameLength - 1;
-    hostPath[length] = '\0';
+    ReadModuleFileName(nullptr, hostPath);
     RemoveLastComponent(hostPath, simFolder, sizeof simFolder);
 }
 

@@ -25,11 +25,13 @@ void ModuleAttach(HINSTANCE instance) {
 
 void ModuleDetach() { ResetModuleVars(); }
 
-void ReadModulePath() {
-    DWORD length = GetModuleFileNameA(moduleInstance, modulePath, kNameLength);
+void ReadModuleFileName(HMODULE module, char* path) {
+    DWORD length = GetModuleFileNameA(module, path, kNameLength);
     if (length >= kNameLength) length = kNameLength - 1;
-    modulePath[length] = '\0';
+    path[length] = '\0';
 }
+
+void ReadModulePath() { ReadModuleFileName(moduleInstance, modulePath); }
 
 void RemoveLastComponent(const char* path, char* folder, size_t folderSize) {
     snprintf(folder, folderSize, "%s", path);

@@ -35,6 +35,9 @@ void ModuleDetach();
 void HOST_API ModuleStartup();
 void HOST_API ModuleShutdown();
 
+// The file of `module` (null: the host executable) into a kNameLength
+// buffer, cut and terminated when it does not fit.
+void ReadModuleFileName(HMODULE module, char* path);
 // Refreshes `modulePath` from the module's own file.
 void ReadModulePath();
 // Copies `path` without its last component into `folder`.

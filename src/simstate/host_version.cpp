@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "module/module_state.h"
 #include "module/named_var.h"
 
 static void* versionInfo = nullptr;
@@ -11,9 +12,7 @@ static void* versionInfo = nullptr;
 HostVersion ReadHostVersion() {
     HostVersion version = {0, 0, 0};
     char exePath[kNameLength];
-    DWORD length = GetModuleFileNameA(nullptr, exePath, kNameLength);
-    if (length >= kNameLength) length = kNameLength - 1;
-    exePath[length] = '\0';
+    ReadModuleFileName(nullptr, exePath);
 
     FreeHostVersionInfo();
     DWORD handle = 0;
