@@ -208,6 +208,14 @@ enum MouseRectType : int32_t {
 
 const uint32_t kMouseLeftSingle = 0x20000000;
 const uint32_t kMouseRightSingle = 0x80000000;
+const uint32_t kMouseDownRepeat = 0x00200000;  // keeps calling while the button is held
+
+enum CursorType : int32_t {
+    kCursorNone = -1,
+    kCursorNormal = 0,
+    kCursorUpArrow = 1,
+    kCursorDownArrow = 2,
+};
 
 struct MouseRect {
     int32_t rect_type;

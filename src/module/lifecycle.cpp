@@ -3,6 +3,7 @@
 
 #include "config/config.h"
 #include "config/slot_table.h"
+#include "debug/debugger.h"
 #include "engine/silencing.h"
 #include "module/host_services.h"
 #include "module/module_state.h"
@@ -74,6 +75,7 @@ void HOST_API ModuleShutdown() {
     configPathResolved = 0;
 
     if (version9Host == nullptr) UnregisterKeyHandler();
+    WithdrawSoundStringBase();
 
     FreeParameterCopy();
     DestroySlotTable();
