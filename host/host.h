@@ -81,6 +81,21 @@ void RunFrame();
 void RunFrames(int count);
 void KillGauges();
 
+// A Debugger gauge instance as the simulator shows it. UpdateDebugger runs
+// the instance's update routine, which has the host call each string
+// element's update callback; DebuggerLine reads line n back (0 command,
+// 1 variable, 2 page), empty while the line is hidden.
+const int kDebuggerWidth = 150;
+const int kDebuggerHeight = 25;
+bool UpdateDebugger(int instance);
+std::string DebuggerLine(int instance, int n);
+// A left-button click at (x, y) in gauge pixels on the first child mouse
+// rectangle holding that point; a rectangle that repeats while held is
+// called `heldRepeats` more times. Returns whether a function was called.
+bool ClickGauge(int instance, int x, int y, int heldRepeats = 0);
+// A click in the middle of the gauge's left or right half.
+bool ClickDebugger(int instance, bool left, int heldRepeats = 0);
+
 // Message boxes: the module's MessageBoxA calls are recorded and every dialog
 // on this thread is closed as soon as it shows.
 void HookMessageBoxes(HMODULE module);

@@ -56,6 +56,7 @@ void StopModule() {
 
 void UnloadModule() {
     gauges.clear();
+    ReleaseTextBuffers();  // while the module's elements are still mapped
     if (module != nullptr) FreeLibrary(module);
     module = nullptr;
     linkage = nullptr;

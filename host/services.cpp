@@ -120,13 +120,20 @@ void LogElement(const char* op, ElementHeader* element, double arg) {
 void HOST_API SvcElementQuery(ElementHeader* e) { LogElement("element_query", e, 0); }
 void HOST_API SvcElementInstall(ElementHeader* e, void* resource) {
     LogElement("element_install", e, static_cast<double>(reinterpret_cast<uintptr_t>(resource)));
+    InstallElements(e);
 }
 void HOST_API SvcElementInitialize(ElementHeader* e) { LogElement("element_initialize", e, 0); }
-void HOST_API SvcElementUpdate(ElementHeader* e) { LogElement("element_update", e, 0); }
+void HOST_API SvcElementUpdate(ElementHeader* e) {
+    LogElement("element_update", e, 0);
+    UpdateElements(e);
+}
 void HOST_API SvcElementGenerate(ElementHeader* e, uint32_t phase) { LogElement("element_generate", e, phase); }
 void HOST_API SvcElementPlot(ElementHeader* e) { LogElement("element_plot", e, 0); }
 void HOST_API SvcElementErase(ElementHeader* e) { LogElement("element_erase", e, 0); }
-void HOST_API SvcElementKill(ElementHeader* e) { LogElement("element_kill", e, 0); }
+void HOST_API SvcElementKill(ElementHeader* e) {
+    LogElement("element_kill", e, 0);
+    KillElements(e);
+}
 
 void FillTable() {
     memset(&table, 0, sizeof table);
@@ -162,6 +169,7 @@ void Reset() {
     keyHandlers.clear();
     moduleVarValues.clear();
     registered.clear();
+    ReleaseTextBuffers();
     currentFrame = 0;
     FillTable();
 }
