@@ -4,8 +4,12 @@
 
 #include "host/host.h"
 #include "module/host_services.h"
+#include "module/named_var.h"
 
 inline void AttachWhiteBoxHost() {
+    // Each case starts with the named-variable records of a fresh load, so
+    // that no case depends on the ids an earlier case left cached.
+    ResetModuleVars();
     host::Reset();
     host::ClearMessageBoxes();
     host::HookMessageBoxes(GetModuleHandleA(nullptr));
