@@ -49,10 +49,20 @@ TEST_F(CycleTest, ConfigurationWaitsForAGaugeHeaderAndTheDelayForTheConfiguratio
     EXPECT_EQ(startupDelay, 10);  // counted from the next pre-update on
     for (int frame = 1; frame <= 9; ++frame) RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 1);
+    EXPECT_EQ(engineState, kEngineWaiting);
+    EXPECT_TRUE(host::CallsOf("trigger_key").empty());
+
+    // The tenth pre-update after the load creates the devices and runs.
     RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 0);
+    EXPECT_EQ(engineState, kEngineRunning);
+    ASSERT_EQ(host::CallsOf("trigger_key").size(), 1u);
+    EXPECT_EQ(host::CallsOf("trigger_key")[0].id, 66062);
+    EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
+    EXPECT_EQ(host::VariableValue("VoiceAvailable"), 1.0);
     RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 0);
+    EXPECT_EQ(host::CallsOf("trigger_key").size(), 1u);
 }
 
 TEST_F(CycleTest, VolumeModeIsReadFirstInEveryFrame) {
