@@ -16,4 +16,7 @@ void KillElements(ElementHeader* first);
 void ReleaseTextBuffers();
 // The list's string elements, in the order the host walks them.
 std::vector<StringElement*> StringElements(ElementHeader* first);
+
+// Moves the simulator's clock variable on by one, unless it is held.
+void AdvanceSimClock();
 }
