@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/test_support.h"
+#include "tests/wav_files.h"
 
 using ::testing::ElementsAre;
 
@@ -106,7 +107,7 @@ TEST_F(DebuggerTest, ThreeSlotsRingThroughConfigurationVariablesAndSlots) {
     host::RunFrame();
     EXPECT_THAT(Lines(), ElementsAre("", "Configuration File", "CFG = " + ini_));
     host::SetVariable("KVOGlobals", 2.9);
-    host::SetVariable("kvo_volume_played", -2550.0);  // as a play at -25.5 dB leaves it
+    host::SetVariable("kvo_volume_played", -2550.0);
     const char* pages[] = {"Global: KVOGlobals = 2",
                            "VolIn: my_volume = 0",
                            "PanIn: kvo_lvchime_pan_in = 0",
@@ -129,7 +130,6 @@ TEST_F(DebuggerTest, ThreeSlotsRingThroughConfigurationVariablesAndSlots) {
 TEST_F(DebuggerTest, WithoutSoundSlotsTheCommandLineStaysHidden) {
     StartWith("[Config]\nMaxSounds=0\n");
     host::RunFrame();
-    host::SetVariable("kvo_volume_played", 74.5);  // as a play in percent units leaves it
     std::vector<std::string> pages;
     for (int i = 0; i < 10; ++i) {
         std::vector<std::string> lines = Step(true);
@@ -137,13 +137,47 @@ TEST_F(DebuggerTest, WithoutSoundSlotsTheCommandLineStaysHidden) {
         pages.push_back(lines[2]);
     }
     EXPECT_EQ(pages[0], "Global: KVOGlobals = 0");
-    EXPECT_EQ(pages[6], "VolPlayed: kvo_volume_played = 74");
     EXPECT_EQ(pages[8], "LoopPlayed: kvo_loop_played = 0");
     EXPECT_EQ(pages[9], "CFG = " + ini_);  // the ring holds ten pages
 
     // Holding the right half keeps stepping: one click and two repeats.
     EXPECT_TRUE(host::ClickDebugger(debugger_, false, 2));
     EXPECT_EQ(Lines()[2], "PanIn: kvo_lvchime_pan_in = 0");
+}
+
+TEST_F(DebuggerTest, SlotAndVolumePagesFollowTheRunningEngine) {
+    StartWith("[Config]\nMaxSounds=3\n[Sounds]\nSound00=loop.wav\nSound01=once.wav\n");
+    ASSERT_TRUE(WriteTone(folder_ + "\\loop.wav", 0.2));
+    ASSERT_TRUE(WriteTone(folder_ + "\\once.wav", 0.2));
+    host::RunFrames(11);  // the load, then ten frames to the audio start-up
+    ASSERT_EQ(host::VariableValue("VoiceAvailable"), 1.0);
+
+    // The command line shows the command as the slot pass truncated it.
+    Step(false);
+    Step(false);
+    host::SetVariable("kvo_xml_id_00", 2.7);
+    EXPECT_EQ(Step(false)[0], "ID=0");
+    host::RunFrame();
+    EXPECT_EQ(Lines()[0], "ID=2");
+    host::SetVariable("kvo_xml_id_00", -1234567890.0);
+    host::RunFrame();
+    EXPECT_EQ(Lines()[0], "ID=-123456");
+
+    // VolumePlayed after a play at -25.5 dB, then after one in percent units.
+    Step(false);
+    Step(false);
+    Step(false);
+    host::SetVariable("kvo_lvchime_volume_in", -2550);
+    host::SetVariable("kvo_xml_id_01", 7);
+    host::RunFrame();
+    EXPECT_EQ(Lines()[2], "VolPlayed: kvo_volume_played = -2550");
+    host::SetVariable("kvo_xml_id_01", 0);
+    host::RunFrame();
+    host::SetVariable("Old Volume Control", 1);
+    host::SetVariable("kvo_xml_id_01", 1);
+    host::RunFrame();
+    EXPECT_EQ(host::VariableValue("kvo_volume_played"), 74.5);
+    EXPECT_EQ(Lines()[2], "VolPlayed: kvo_volume_played = 74");
 }
 
 TEST_F(DebuggerTest, SoundStringBaseIsPublishedOncePerModuleStart) {
