@@ -49,10 +49,20 @@ TEST_F(CycleTest, ConfigurationWaitsForAGaugeHeaderAndTheDelayForTheConfiguratio
     EXPECT_EQ(startupDelay, 10);  // counted from the next pre-update on
     for (int frame = 1; frame <= 9; ++frame) RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 1);
+    EXPECT_EQ(engineState, kEngineWaiting);
+    EXPECT_TRUE(host::CallsOf("trigger_key").empty());
+
+    // The tenth pre-update after the load creates the devices and runs.
     RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 0);
+    EXPECT_EQ(engineState, kEngineRunning);
+    ASSERT_EQ(host::CallsOf("trigger_key").size(), 1u);
+    EXPECT_EQ(host::CallsOf("trigger_key")[0].id, 66062);
+    EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
+    EXPECT_EQ(host::VariableValue("VoiceAvailable"), 1.0);
     RunPreUpdate(nullptr);
     EXPECT_EQ(startupDelay, 0);
+    EXPECT_EQ(host::CallsOf("trigger_key").size(), 1u);
 }
 
 TEST_F(CycleTest, VolumeModeIsReadFirstInEveryFrame) {
@@ -103,8 +113,11 @@ TEST_F(CycleTest, SlotPassReadsTruncatedCommandsWhileRunning) {
     EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), 12.0);  // out of range: left alone
     EXPECT_EQ(lastResult, 0);
     EXPECT_EQ(currentSlot, 3);
-    // The global-commands slot is not part of the pass.
-    for (const host::ServiceCall& call : host::CallsOf("get")) EXPECT_NE(call.name, "KVOGlobals");
+    // The global-commands slot is not part of the pass: it is read after it.
+    std::vector<std::string> reads = NamesOf("get");
+    ASSERT_GE(reads.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(reads.begin(), reads.begin() + 4),
+              (std::vector<std::string>{"Old Volume Control", "kvo_xml_id_00", "kvo_xml_id_01", "kvo_xml_id_02"}));
 }
 
 TEST_F(CycleTest, FailedSlotShowsTheErrorFlagUntilCommandTen) {
@@ -118,7 +131,8 @@ TEST_F(CycleTest, FailedSlotShowsTheErrorFlagUntilCommandTen) {
     EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), -5.0);
     host::SetVariable("kvo_xml_id_02", 10.0);
     RunPreUpdate(nullptr);
-    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), 10.0);
+    EXPECT_EQ(host::VariableValue("kvo_xml_id_02"), 0.0);
+    EXPECT_EQ(slots[2].failed, 0);
 }
 
 TEST_F(CycleTest, StatusVariablesAreWrittenOnlyWhileRunning) {

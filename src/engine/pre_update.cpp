@@ -1,9 +1,13 @@
 #include "engine/pre_update.h"
 
+#include "audio/audio_output.h"
 #include "config/config.h"
 #include "config/slot_table.h"
+#include "diag/error_report.h"
+#include "engine/commands.h"
 #include "engine/silencing.h"
 #include "module/module_state.h"
+#include "module/host_services.h"
 #include "module/named_var.h"
 
 int currentSlot = 0;
@@ -22,12 +26,41 @@ static bool ReadSlotCommand(SoundSlot* slot) {
     return slot->command >= 0 && slot->command <= 11;
 }
 
+// The simulator's sound-on event, sent once the devices exist so that the
+// sound flag starts from the simulator's own state.
+const uint32_t kSoundOnEvent = 66062;
+
+// Creates the audio devices once per module start and lets the engine run,
+// or disables it with the failure's reports.
+static void RunAudioStartup() {
+    lastResult = SetUpAudioDevices();
+    if (lastResult != 0) {
+        engineState = kEngineDisabled;
+        ReportSlotError();
+        return;
+    }
+    engineState = kEngineRunning;
+    if (simConnectActive == 1) {
+        NamedVarLookup(&moduleVars[kVarViewSystemStatus]);
+        NamedVarLookup(&moduleVars[kVarViewSystemMessages]);
+        NamedVarLookup(&moduleVars[kVarSimConnected]);
+        NamedVarSetValue(&moduleVars[kVarSimConnected], simConnectActive);
+    } else if (version9Host == nullptr) {
+        PanelServices* services = HostServices();
+        if (services != nullptr && services->trigger_key_event != nullptr) services->trigger_key_event(kSoundOnEvent, 0);
+    }
+    NamedVarSetValue(&moduleVars[kVarVoiceAvailable], IsVoiceDeviceAvailable());
+}
+
 void RunPreUpdate(GaugeHeader* gauge) {
     // 1. Volume unit of this frame, before anything else.
     oldVolumeControl = TruncateToInt(NamedVarGetValue(&moduleVars[kVarOldVolumeControl])) != 0 ? 1 : 0;
 
     // 2. The start-up delay runs once a configuration is loaded.
     if (startupDelay > 0 && configLoaded != 0) --startupDelay;
+
+    // 3. The audio start-up, once the delay has run out.
+    if (engineState == kEngineWaiting && configLoaded != 0 && startupDelay == 0) RunAudioStartup();
 
     // 4. The configuration, from the first pre-update that has a gauge header.
     if (configLoaded == 0 && gauge != nullptr) LoadConfiguration(gauge);
@@ -38,10 +71,16 @@ void RunPreUpdate(GaugeHeader* gauge) {
     // 6. Slot pass.
     for (currentSlot = 0; currentSlot < soundCount; ++currentSlot) {
         SoundSlot* slot = &slots[currentSlot];
-        ReadSlotCommand(slot);
+        if (ReadSlotCommand(slot)) ServeSlotCommand();
     }
+
+    // 7. The global command, after every slot.
+    ServeGlobalCommand();
 
     // 9. Status variables, every running frame.
     NamedVarSetValue(&moduleVars[kVarFSSimIsPaused], static_cast<double>(simPaused));
     NamedVarSetValue(&moduleVars[kVarFSSoundIsOn], simSoundOn);
+
+    // 10. Mute or unmute on a change of the simulator's sound or pause.
+    ApplySilencing();
 }

@@ -1,6 +1,7 @@
 // Module start-up and shut-down, called by the host through Linkage.
 #include <string.h>
 
+#include "audio/audio_output.h"
 #include "config/config.h"
 #include "config/slot_table.h"
 #include "engine/silencing.h"
@@ -72,6 +73,8 @@ void HOST_API ModuleShutdown() {
     configLoaded = 0;
     engineState = kEngineWaiting;
     configPathResolved = 0;
+
+    ReleaseAllAudio();
 
     if (version9Host == nullptr) UnregisterKeyHandler();
 

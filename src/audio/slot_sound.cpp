@@ -1,0 +1,37 @@
+// Loading the sound of the slot being served.
+#include "audio/sound_buffer.h"
+
+#include <stdio.h>
+
+#include "config/config.h"
+#include "config/slot_table.h"
+#include "diag/error_report.h"
+#include "engine/pre_update.h"
+#include "engine/silencing.h"
+#include "module/module_state.h"
+#include "module/named_var.h"
+
+void LoadSlotSound(int useVoice) {
+    SoundSlot* slot = &slots[currentSlot];
+    slot->buffer = AcquireSoundBuffer(slot->wavPath, useVoice);
+    if (slot->buffer == nullptr) {
+        slot->failed = 1;
+        slot->loaded = 0;
+        NamedVarSetValue(&slot->commandVar, errorFlagValue);
+        char text[kReportTextSize];
+        snprintf(text, sizeof(text), "LSF - Load Sound File Failed\n%s", slot->wavPath);
+        MessageBoxA(nullptr, text, modulePath, MB_ICONWARNING);
+        return;
+    }
+    slot->loaded = 1;
+    slot->failed = 0;
+    slot->playing = 0;
+
+    lastResult = SetSoundBufferVolume(slot->buffer, muteState == 1 ? kVolumeSilent : slot->volume);
+    if (slot->volume == kVolumeSilent) slot->volume = 0;
+    if (lastResult != 0) {
+        ReportSlotError();
+        slot->failed = 1;
+        NamedVarSetValue(&slot->commandVar, errorFlagValue);
+    }
+}
