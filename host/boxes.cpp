@@ -30,6 +30,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI RecordingMessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
     boxes.push_back({title != nullptr ? title : "", text != nullptr ? text : "", style, owner, false});
+    boxes.back().frame = Frame();
+    boxes.back().callIndex = Calls().size();
     return realMessageBoxA(owner, text, title, style);
 }
 

@@ -20,6 +20,7 @@ struct ServiceCall {
     int32_t id;
     double value;
     int frame;
+    double previous = 0;  // "set": the variable's value before, NaN when the id names none
 };
 
 struct MessageBoxRecord {
@@ -28,6 +29,8 @@ struct MessageBoxRecord {
     uint32_t style;
     HWND owner;
     bool shown;  // a real dialog appeared and was closed by the host
+    int frame = 0;
+    size_t callIndex = 0;  // service calls logged before the box, to place it among them
 };
 
 struct RegisteredVariable {

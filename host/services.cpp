@@ -1,5 +1,6 @@
 // The panel-services table and the state behind it: named variables, key
 // event handlers, module variables, registered variables, element lists.
+#include <math.h>
 #include <string.h>
 
 #include <map>
@@ -65,8 +66,13 @@ double HOST_API SvcGetNamedVariableValue(int32_t id) {
 }
 
 void HOST_API SvcSetNamedVariableValue(int32_t id, double value) {
-    if (id >= 1 && static_cast<size_t>(id) <= variables.size()) variables[id - 1].value = value;
+    double previous = NAN;
+    if (id >= 1 && static_cast<size_t>(id) <= variables.size()) {
+        previous = variables[id - 1].value;
+        variables[id - 1].value = value;
+    }
     Log("set", NameOf(id), id, value);
+    calls.back().previous = previous;
 }
 
 uint32_t HOST_API SvcTriggerKeyEvent(uint32_t eventId, uint32_t value) {

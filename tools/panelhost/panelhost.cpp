@@ -1,59 +1,123 @@
-// Runs the module in the simulator stand-in: loads it, starts it with one
-// Sound gauge, runs a few frames and prints what it registered and wrote.
+// panelhost: runs the module, its configuration and its WAV files without
+// the simulator. A scenario scripts what the XML gauges and the simulator do;
+// --check loads every configured sound once.
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
-#include "host/host.h"
+#include "tools/panelhost/panelhost.h"
 
-static void DefaultModulePath(char* path, size_t size) {
+namespace {
+
+const char kUsage[] =
+    "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
+    "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
+    "       panelhost --check CONFIG.ini [--module PATH]\n";
+
+std::string DefaultModulePath() {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length >= MAX_PATH) length = MAX_PATH - 1;
-    self[length] = '\0';
-    char* slash = strrchr(self, '\\');
-    if (slash != nullptr) *slash = '\0';
-    snprintf(path, size, "%s\\kvo_sound.dll", self);
+    if (length == 0 || length >= MAX_PATH) return "kvo_sound.dll";
+    std::string path(self, length);
+    return path.substr(0, path.find_last_of('\\') + 1) + "kvo_sound.dll";
+}
+
+int Usage(const char* why) {
+    fprintf(stderr, "panelhost: %s\n%s", why, kUsage);
+    return kExitUnusable;
+}
+
+// Reads the options; 0 when they can be used, else the exit status.
+int ReadOptions(int argc, char** argv, Options* options) {
+    bool others = false;  // options that only a scenario run takes
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (strcmp(arg, "--module") == 0 && hasValue) {
+            options->modulePath = FullPath(argv[++i]);
+        } else if (strcmp(arg, "--check") == 0 && hasValue) {
+            options->checkConfig = argv[++i];
+        } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
+            options->simVersion = argv[++i];
+            options->simVersionGiven = true;
+            others = true;
+            if (options->simVersion != "10" && options->simVersion != "9" && options->simVersion != "1" &&
+                options->simVersion != "none")
+                return Usage("--sim-version takes 10, 9, 1 or none");
+        } else if (strcmp(arg, "--simconnect") == 0) {
+            options->simConnect = others = true;
+        } else if (strcmp(arg, "--no-window") == 0) {
+            options->noWindow = others = true;
+        } else if (strcmp(arg, "--fast") == 0) {
+            options->fast = others = true;
+        } else if (strcmp(arg, "--quiet") == 0) {
+            options->quiet = others = true;
+        } else if (strcmp(arg, "--trace-all") == 0) {
+            options->traceAll = others = true;
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return Usage((std::string("unknown option or missing value: ") + arg).c_str());
+        } else if (options->scenarioPath.empty()) {
+            options->scenarioPath = arg;
+        } else {
+            return Usage("give one scenario");
+        }
+    }
+    if (!options->checkConfig.empty()) {
+        if (!options->scenarioPath.empty() || others) return Usage("--check takes a configuration and --module only");
+        return 0;
+    }
+    if (options->scenarioPath.empty()) return Usage("no scenario given");
+    // The host executable variants and the SimConnect stand-in are not part
+    // of this build: it runs as a host without a version.
+    if (options->simVersionGiven && options->simVersion != "none") {
+        fprintf(stderr, "panelhost: --sim-version %s is not supported by this build (only none)\n",
+                options->simVersion.c_str());
+        return kExitUnusable;
+    }
+    if (options->simConnect) {
+        fprintf(stderr, "panelhost: --simconnect is not supported by this build\n");
+        return kExitUnusable;
+    }
+    return 0;
+}
+
+bool ReadFile(const std::string& path, std::string* text) {
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, got);
+    bool ok = ferror(file) == 0;
+    fclose(file);
+    return ok;
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return path;
+    return full;
 }
 
 int main(int argc, char** argv) {
-    char modulePath[MAX_PATH];
-    DefaultModulePath(modulePath, sizeof modulePath);
-    const char* parameters = "";
-    int frames = 12;
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--module") == 0 && i + 1 < argc)
-            snprintf(modulePath, sizeof modulePath, "%s", argv[++i]);
-        else if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            frames = atoi(argv[++i]);
-        else
-            parameters = argv[i];
+    Options options;
+    options.modulePath = DefaultModulePath();
+    int status = ReadOptions(argc, argv, &options);
+    if (status != 0) return status;
+    if (!options.checkConfig.empty()) return RunCheck(options);
+
+    std::string text;
+    if (!ReadFile(options.scenarioPath, &text)) {
+        fprintf(stderr, "panelhost: cannot read the scenario %s\n", options.scenarioPath.c_str());
+        return kExitUnusable;
     }
-
-    host::Reset();
-    if (!host::LoadModule(modulePath)) {
-        fprintf(stderr, "panelhost: cannot load %s (error %lu)\n", modulePath, GetLastError());
-        return 1;
+    std::vector<Step> steps;
+    int line = 0;
+    std::string reason;
+    if (!ParseScenario(text, &steps, &line, &reason)) {
+        fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
+        return kExitUnusable;
     }
-    host::CreateSimWindow();
-    host::StartModule();
-    host::AddGauge("Sound", parameters);
-    host::RunFrames(frames);
-
-    printf("module   %s\n", modulePath);
-    printf("frames   %d\n", host::Frame());
-    printf("registered named variables, in order:\n");
-    for (const host::ServiceCall& call : host::CallsOf("register")) printf("  %3d  %s\n", call.id, call.name.c_str());
-    printf("writes:\n");
-    for (const host::ServiceCall& call : host::CallsOf("set"))
-        printf("  frame %2d  %-24s = %g\n", call.frame, call.name.c_str(), call.value);
-    printf("key-event handlers registered: %u\n", static_cast<unsigned>(host::KeyHandlerCount()));
-    for (const host::MessageBoxRecord& box : host::MessageBoxes())
-        printf("message box \"%s\": %s\n", box.title.c_str(), box.text.c_str());
-
-    host::KillGauges();
-    host::StopModule();
-    host::UnloadModule();
-    host::DestroySimWindow();
-    return 0;
+    return RunScenario(options, steps);
 }

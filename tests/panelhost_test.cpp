@@ -1,0 +1,253 @@
+// panelhost: the scenario reader line by line, and the whole command line
+// run as a child process: --check, the exit statuses and the trace rules.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "tests/test_support.h"
+#include "tests/wav_files.h"
+#include "tools/panelhost/scenario.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+Step Parsed(const char* line) {
+    Step step;
+    bool empty = true;
+    std::string reason;
+    EXPECT_TRUE(ParseLine(line, 7, &step, &empty, &reason)) << line << ": " << reason;
+    EXPECT_FALSE(empty) << line;
+    return step;
+}
+
+TEST(ScenarioReader, GoodLines) {
+    EXPECT_EQ(Parsed("gauge").text[0], "");
+    EXPECT_EQ(Parsed("gauge  C:\\My Sounds\\a.ini   # the panel's line").text[0], "C:\\My Sounds\\a.ini");
+    EXPECT_EQ(Parsed("gauge \"C:\\My Sounds\\a.ini\"").text[0], "C:\\My Sounds\\a.ini");
+
+    Step set = Parsed("set \"Old Volume Control\" 1");
+    EXPECT_EQ(set.kind, kStepSet);
+    EXPECT_EQ(set.name, "Old Volume Control");
+    EXPECT_EQ(set.value, 1.0);
+    EXPECT_EQ(set.line, 7);
+    Step expect = Parsed("expect kvo_xml_id_00 -7.5");
+    EXPECT_EQ(expect.kind, kStepExpect);
+    EXPECT_EQ(expect.value, -7.5);
+    EXPECT_EQ(Parsed("print \"a#b\"  # a comment").name, "a#b");
+
+    Step key = Parsed("key 65692");
+    EXPECT_EQ(key.event, 65692u);
+    EXPECT_EQ(key.parameter, 0);
+    EXPECT_EQ(Parsed("key 65692 -1").parameter, -1);
+    EXPECT_EQ(Parsed("frames 0").count, 0);
+    EXPECT_EQ(Parsed("wait 250").count, 250);
+
+    Step hold = Parsed("probe 1000");
+    EXPECT_EQ(hold.kind, kStepProbeHold);
+    EXPECT_EQ(hold.value, 1000.0);
+    EXPECT_EQ(Parsed("probe run").kind, kStepProbeRun);
+
+    EXPECT_EQ(Parsed("expect-box \"LSF - Load Sound File Failed\\nC:\\a.wav\"").text[0],
+              "LSF - Load Sound File Failed\nC:\\a.wav");
+    Step debug = Parsed("expect-debug \"\" \"Configuration File\" \"CFG = a b\"");
+    EXPECT_EQ(debug.text[0], "");
+    EXPECT_EQ(debug.text[1], "Configuration File");
+    EXPECT_EQ(debug.text[2], "CFG = a b");
+    Step simconnect = Parsed("simconnect view 4294967295");
+    EXPECT_EQ(simconnect.name, "view");
+    EXPECT_EQ(simconnect.event, 4294967295u);
+    EXPECT_EQ(Parsed("global time 255").parameter, 255);
+    EXPECT_EQ(Parsed("global sound -3").kind, kStepGlobalSound);
+    EXPECT_EQ(Parsed("click right").name, "right");
+
+    for (const char* blank : {"", "   ", "\t# only a comment", "#"}) {
+        Step step;
+        bool empty = false;
+        std::string reason;
+        EXPECT_TRUE(ParseLine(blank, 1, &step, &empty, &reason));
+        EXPECT_TRUE(empty) << "'" << blank << "'";
+    }
+}
+
+TEST(ScenarioReader, BadLinesSayWhy) {
+    struct Case { const char* line; const char* reason; } cases[] = {
+        {"jump 3", "unknown command 'jump'"},
+        {"set \"Old Volume Control 1", "not closed"},
+        {"frames", "frames N"},
+        {"frames -1", "frames N"},
+        {"frames 2.5", "frames N"},
+        {"frames 10000001", "frames N"},
+        {"wait soon", "wait MS"},
+        {"set a", "set NAME VALUE"},
+        {"set a b", "'b' is not a number"},
+        {"expect a 1 2", "expect NAME VALUE"},
+        {"expect a nan", "'nan' is not a number"},
+        {"key", "key EVENT"},
+        {"key 65692 x", "key EVENT"},
+        {"key 4294967296", "key EVENT"},
+        {"probe walk", "probe VALUE"},
+        {"global time 256", "global time N"},
+        {"global moon 1", "global time N"},
+        {"simconnect view -1", "simconnect"},
+        {"simconnect crash 1", "simconnect"},
+        {"click middle", "left or right"},
+        {"expect-debug a b", "\"COMMAND\" \"VARIABLE\" \"PAGE\""},
+        {"expect-box LSF failed", "double quotes"},
+        {"start now", "start takes nothing"},
+        {"print", "print NAME"},
+    };
+    for (const Case& c : cases) {
+        Step step;
+        bool empty = false;
+        std::string reason;
+        EXPECT_FALSE(ParseLine(c.line, 1, &step, &empty, &reason)) << c.line;
+        EXPECT_THAT(reason, HasSubstr(c.reason)) << c.line;
+    }
+}
+
+TEST(ScenarioReader, WholeScenarioKeepsLineNumbers) {
+    std::vector<Step> steps;
+    int line = 0;
+    std::string reason;
+    ASSERT_TRUE(ParseScenario("gauge a.ini\r\n\n# comment\nframes 11\nset x 1", &steps, &line, &reason));
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].text[0], "a.ini");
+    EXPECT_EQ(steps[1].line, 4);
+    EXPECT_EQ(steps[2].line, 5);
+    EXPECT_EQ(steps[2].source, "set x 1");
+    EXPECT_FALSE(ParseScenario("start\n\nframes 1\nframes x\nframes y", &steps, &line, &reason));
+    EXPECT_EQ(line, 4);
+}
+
+// Runs panelhost.exe from beside this program; its exit status, with
+// everything it printed in `output`.
+int RunPanelhost(const std::string& arguments, std::string* output) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"" + TestProgramFolder() + "\\panelhost.exe\" " + arguments;
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    output->clear();
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) output->append(chunk, got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return static_cast<int>(status);
+}
+
+// The line of `output` that holds `part`, or "".
+std::string LineWith(const std::string& output, const std::string& part) {
+    size_t at = output.find(part);
+    if (at == std::string::npos) return "";
+    size_t begin = output.rfind('\n', at);
+    begin = begin == std::string::npos ? 0 : begin + 1;
+    return output.substr(begin, output.find('\n', at) - begin);
+}
+
+class PanelhostCommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = MakeTempFolder("kvo_panelhost");
+        ASSERT_TRUE(WriteTone(folder_ + "\\good.wav", 0.1));
+        WavLayout layout;
+        ASSERT_TRUE(WriteWav(folder_ + "\\truncated.wav", layout, ToneSamples(layout, 1000), 400000));
+        std::ofstream(folder_ + "\\notriff.wav") << "this is no sound file";
+    }
+    void TearDown() override { RemoveTree(folder_); }
+    std::string Write(const char* name, const std::string& text) {
+        std::string path = folder_ + "\\" + name;
+        std::ofstream(path.c_str(), std::ios::binary) << text;
+        return "\"" + path + "\"";
+    }
+    std::string folder_;
+    std::string out_;
+};
+
+TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
+    std::string ini = Write("sounds.ini",
+                            "[Config]\nMaxSounds=5\n[Sounds]\nSound00=good.wav\nSound01=missing.wav\n"
+                            "Sound02=notriff.wav,50\nSound03=truncated.wav\n[LVars]\nLvar00=chime_a\n");
+    EXPECT_EQ(RunPanelhost("--check " + ini, &out_), 1) << out_;
+    EXPECT_THAT(LineWith(out_, "   0  chime_a"), HasSubstr(folder_ + "\\good.wav  OK"));
+    std::string missing = LineWith(out_, "   1  kvo_xml_id_01");
+    EXPECT_THAT(missing, HasSubstr("Location 5\\nFile " + folder_ + "\\missing.wav"));
+    EXPECT_THAT(missing, HasSubstr("then [" + TestProgramFolder() + "\\kvo_sound.dll] LSF - Load Sound File Failed\\n" +
+                                   folder_ + "\\missing.wav"));
+    EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("FAILED"));
+    EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("MMIOERR_INVALIDFILE"));
+    EXPECT_THAT(LineWith(out_, "   3  kvo_xml_id_03"), HasSubstr("Location 8"));
+    EXPECT_THAT(LineWith(out_, "   4  kvo_xml_id_04"), HasSubstr("./Sound/kvo/kvo_xml_04.wav  not configured"));
+    EXPECT_THAT(out_, HasSubstr("4 sounds checked: 1 OK, 3 failed"));
+
+    ini = Write("good.ini", "[Config]\nMaxSounds=2\n[Sounds]\nSound00=good.wav\nSound01=\\GOOD.WAV\n");
+    EXPECT_EQ(RunPanelhost("--check " + ini, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("2 sounds checked: 2 OK, 0 failed"));
+
+    EXPECT_EQ(RunPanelhost("--check \"" + folder_ + "\\absent.ini\"", &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("not checked: "));
+    EXPECT_THAT(out_, HasSubstr("Config File Not Found:\\n" + folder_ + "\\absent.ini"));
+}
+
+TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
+    std::string ini = Write("one.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=good.wav\n");
+    std::string scenario = Write("run.scn", "gauge " + folder_ +
+                                                "\\one.ini\nframes 11\nexpect VoiceAvailable 1\n"
+                                                "expect kvo_xml_id_00 3  # fails\nexpect nothing_here 0\n");
+    EXPECT_EQ(RunPanelhost("--fast " + scenario, &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("register  kvo_xml_id_00"));
+    EXPECT_THAT(out_, HasSubstr("write     VoiceAvailable = 1 (was 0)"));
+    EXPECT_THAT(out_, HasSubstr("FAILED    line 4: expect kvo_xml_id_00 3: it is 0"));
+    EXPECT_THAT(out_, HasSubstr("FAILED    line 5: expect nothing_here 0: no such variable"));
+    EXPECT_THAT(out_, HasSubstr("3 expectations, 2 failed"));
+    EXPECT_THAT(out_, Not(HasSubstr("(unchanged)")));  // FSSimIsPaused is written 0 every frame
+
+    EXPECT_EQ(RunPanelhost("--fast --trace-all " + scenario, &out_), 1);
+    EXPECT_THAT(out_, HasSubstr("write     FSSimIsPaused = 0 (unchanged)"));
+    EXPECT_EQ(RunPanelhost("--fast --quiet " + scenario, &out_), 1);
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2) << out_;  // nothing but the failures
+    EXPECT_THAT(out_, HasSubstr("FAILED    line 4"));
+
+    std::string passing = Write("pass.scn", "gauge " + folder_ + "\\one.ini\nframes 11\nexpect-no-box\n");
+    EXPECT_EQ(RunPanelhost("--fast " + passing, &out_), 0) << out_;
+
+    struct Case { std::string arguments, message; } unusable[] = {
+        {Write("bad.scn", "start\nframes eleven\n"), "bad.scn:2: frames takes"},
+        {Write("debugger.scn", "debugger\nframes 1\n"), "'debugger' is not supported by this build"},
+        {"--sim-version 9 " + passing, "--sim-version 9 is not supported by this build"},
+        {"--simconnect " + passing, "--simconnect is not supported by this build"},
+        {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},
+        {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
+        {"--check " + ini + " --fast", "--check takes a configuration and --module only"},
+        {"--module \"" + folder_ + "\\good.wav\" " + passing, "cannot load the module"},
+        {"", "no scenario given"},
+    };
+    for (const Case& c : unusable) {
+        EXPECT_EQ(RunPanelhost(c.arguments, &out_), 2) << c.arguments << "\n" << out_;
+        EXPECT_THAT(out_, HasSubstr(c.message)) << c.arguments;
+    }
+}
+
+}  // namespace

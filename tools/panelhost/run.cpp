@@ -1,0 +1,242 @@
+// Runs a scenario: the panel's gauges, the frames at the simulator's rate,
+// the gauges' writes, key events and the clock, and the expectations.
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/panelhost/panelhost.h"
+
+namespace {
+
+const double kFrameMilliseconds = 1000.0 / 18.0;  // the simulator's gauge rate
+const double kTolerance = 1e-9;
+
+struct Run {
+    const Options* options;
+    std::string scenarioFolder;
+    std::vector<std::string> gauges;  // parameters of the panel's Sound gauges
+    bool started = false;
+    size_t boxesTaken = 0;
+    int expectations = 0;
+    int failures = 0;
+    double nextFrameDue = 0;  // milliseconds on the performance counter
+};
+
+double Now() {
+    static LARGE_INTEGER frequency = {};
+    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// "%SCENARIO_DIR%" in a gauge parameter: the scenario file's folder.
+std::string Expanded(const Run& run, std::string parameter) {
+    const std::string token = "%SCENARIO_DIR%";
+    for (size_t at = parameter.find(token); at != std::string::npos; at = parameter.find(token, at)) {
+        parameter.replace(at, token.size(), run.scenarioFolder);
+        at += run.scenarioFolder.size();
+    }
+    return parameter;
+}
+
+bool AddSoundGauge(const Run& run, const std::string& parameter) {
+    std::string expanded = Expanded(run, parameter);
+    bool added = host::AddGauge("Sound", expanded.c_str()) >= 0;
+    TraceModule();
+    if (!added) fprintf(stderr, "panelhost: the module has no Sound gauge\n");
+    return added;
+}
+
+bool Start(Run* run) {
+    if (run->started) return true;
+    host::StartModule();
+    run->started = true;
+    TraceModule();
+    if (run->gauges.empty()) return AddSoundGauge(*run, "");
+    for (const std::string& parameter : run->gauges)
+        if (!AddSoundGauge(*run, parameter)) return false;
+    return true;
+}
+
+void Stop(Run* run) {
+    if (!run->started) return;
+    host::KillGauges();
+    host::StopModule();
+    run->started = false;
+    TraceModule();
+}
+
+void RunFrames(Run* run, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        if (!run->options->fast) {
+            double now = Now();
+            if (run->nextFrameDue > now) Sleep(static_cast<DWORD>(run->nextFrameDue - now));
+            now = Now();
+            run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
+                                kFrameMilliseconds;
+        }
+        host::RunFrame();
+        TraceModule();
+    }
+}
+
+void Failure(Run* run, const Step& step, const std::string& why) {
+    ++run->failures;
+    SayFailure("line %d: %s: %s", step.line, step.source.c_str(), why.c_str());
+}
+
+std::string Number(double value) {
+    char text[64];
+    snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+void Expect(Run* run, const Step& step) {
+    ++run->expectations;
+    if (!host::VariableExists(step.name.c_str())) return Failure(run, step, "no such variable");
+    double value = host::VariableValue(step.name.c_str());
+    if (fabs(value - step.value) > kTolerance) Failure(run, step, "it is " + Number(value));
+}
+
+void ExpectBox(Run* run, const Step& step) {
+    ++run->expectations;
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    if (run->boxesTaken >= boxes.size()) return Failure(run, step, "no box is queued");
+    const host::MessageBoxRecord& box = boxes[run->boxesTaken++];
+    if (box.text.find(step.text[0]) == std::string::npos && box.title.find(step.text[0]) == std::string::npos)
+        Failure(run, step, "the oldest box reads " + BoxText(box));
+}
+
+void ExpectNoBox(Run* run, const Step& step) {
+    ++run->expectations;
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    if (run->boxesTaken < boxes.size())
+        Failure(run, step, Number(static_cast<double>(boxes.size() - run->boxesTaken)) + " queued, the oldest " +
+                               BoxText(boxes[run->boxesTaken]));
+}
+
+// What the stand-in of this build cannot do yet; a reason, or null.
+const char* Unsupported(const Step& step) {
+    switch (step.kind) {
+    case kStepDebugger:
+    case kStepClick:
+    case kStepExpectDebug:
+        return "this build's stand-in hosts no Debugger gauge";
+    case kStepGlobalTime:
+    case kStepGlobalSound:
+        return "this build's stand-in has no GLOBAL.DLL";
+    case kStepSimConnect:
+        return "this build's stand-in has no SimConnect";
+    default:
+        return nullptr;
+    }
+}
+
+// Runs one step; false when the run cannot go on.
+bool RunStep(Run* run, const Step& step) {
+    switch (step.kind) {
+    case kStepGauge:
+        run->gauges.push_back(step.text[0]);
+        if (run->started) return AddSoundGauge(*run, step.text[0]);
+        return true;
+    case kStepStart:
+        return Start(run);
+    case kStepFrames:
+        if (!Start(run)) return false;
+        RunFrames(run, step.count);
+        return true;
+    case kStepWait:
+        Sleep(static_cast<DWORD>(step.count));
+        return true;
+    case kStepSet:
+        host::SetVariable(step.name.c_str(), step.value);
+        return true;
+    case kStepExpect:
+        Expect(run, step);
+        return true;
+    case kStepPrint:
+        if (host::VariableExists(step.name.c_str()))
+            Say("print", "%s = %.10g", step.name.c_str(), host::VariableValue(step.name.c_str()));
+        else
+            Say("print", "%s does not exist", step.name.c_str());
+        return true;
+    case kStepKey:
+        host::TriggerKeyEvent(step.event, static_cast<uint32_t>(step.parameter));
+        TraceModule();
+        return true;
+    case kStepProbeHold:
+        host::SetModuleVarValue(host::kSimClockToken, step.value);
+        host::RunSimClock(false);
+        return true;
+    case kStepProbeRun:
+        host::RunSimClock(true);
+        return true;
+    case kStepExpectBox:
+        ExpectBox(run, step);
+        return true;
+    case kStepExpectNoBox:
+        ExpectNoBox(run, step);
+        return true;
+    case kStepStop:
+        Stop(run);
+        return true;
+    default:
+        return false;  // refused before the run
+    }
+}
+
+bool IsEcho(StepKind kind) {
+    return kind != kStepExpect && kind != kStepExpectBox && kind != kStepExpectNoBox && kind != kStepPrint;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+}  // namespace
+
+int RunScenario(const Options& options, const std::vector<Step>& steps) {
+    bool usable = true;
+    for (const Step& step : steps) {
+        const char* why = Unsupported(step);
+        if (why == nullptr) continue;
+        fprintf(stderr, "panelhost: %s:%d: '%s' is not supported by this build: %s\n", options.scenarioPath.c_str(),
+                step.line, step.source.c_str(), why);
+        usable = false;
+    }
+    if (!usable) return kExitUnusable;
+
+    Run run;
+    run.options = &options;
+    run.scenarioFolder = FolderOf(FullPath(options.scenarioPath));
+    TraceSettings(options.quiet, options.traceAll);
+    host::Reset();
+    host::ClearMessageBoxes();
+    if (!host::LoadModule(options.modulePath.c_str())) {
+        fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(),
+                GetLastError());
+        return kExitUnusable;
+    }
+    if (!options.noWindow) host::CreateSimWindow();
+    TraceSkip();
+    Say("module", "%s", options.modulePath.c_str());
+
+    bool ran = true;
+    for (const Step& step : steps) {
+        char kind[16];
+        snprintf(kind, sizeof kind, "line %d", step.line);
+        if (IsEcho(step.kind)) Say(kind, "%s", step.source.c_str());
+        if (!RunStep(&run, step)) {
+            ran = false;
+            break;
+        }
+    }
+    Stop(&run);
+    host::UnloadModule();
+    host::DestroySimWindow();
+    if (!ran) return kExitUnusable;
+    Say("done", "%d expectations, %d failed", run.expectations, run.failures);
+    return run.failures > 0 ? kExitFailed : kExitOk;
+}
