@@ -281,6 +281,20 @@ TEST_F(EngineTest, HeldClockIsAPause) {
     EXPECT_EQ(Var("SoundIsMuted"), 1.0);
 }
 
+TEST_F(EngineTest, SecondSoundGaugeDoesNotLookLikeAPause) {
+    host::AddGauge("Sound", ini_.c_str());
+    host::RunFrames(3);
+    Command(1, 2);
+    host::RunFrames(2);
+    EXPECT_EQ(Var("SoundIsMuted"), 0.0);
+    EXPECT_EQ(Var("FSSimIsPaused"), 0.0);
+    EXPECT_EQ(Var("kvo_volume_played"), 0.0);
+    host::RunSimClock(false);
+    host::RunFrames(2);
+    EXPECT_EQ(Var("SoundIsMuted"), 1.0);
+    EXPECT_EQ(Var("FSSimIsPaused"), 1.0);
+}
+
 TEST_F(EngineTest, MutingOutlastsARestartAndSilencesNewLoads) {
     host::SetVariable("KVOGlobals", 2);
     host::RunFrame();

@@ -2,6 +2,8 @@
 // variables and into the global-commands variable.
 #pragma once
 
+#include "module/host_abi.h"
+
 enum SlotCommand {
     kStopAndRewind = 0,
     kPlayOnce = 1,
@@ -29,5 +31,6 @@ void ServeGlobalCommand();
 void Mute();
 void Unmute();
 // Mutes while the simulator's sound is off or it is paused, and unmutes
-// after, unless the user muted.
-void ApplySilencing();
+// after, unless the user muted. `gauge` is the Sound gauge instance whose
+// pre-update this is.
+void ApplySilencing(const GaugeHeader* gauge);

@@ -82,5 +82,5 @@ void RunPreUpdate(GaugeHeader* gauge) {
     NamedVarSetValue(&moduleVars[kVarFSSoundIsOn], simSoundOn);
 
     // 10. Mute or unmute on a change of the simulator's sound or pause.
-    ApplySilencing();
+    ApplySilencing(gauge);
 }
