@@ -235,7 +235,7 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
 
     struct Case { std::string arguments, message; } unusable[] = {
         {Write("bad.scn", "start\nframes eleven\n"), "bad.scn:2: frames takes"},
-        {Write("debugger.scn", "debugger\nframes 1\n"), "'debugger' is not supported by this build"},
+        {Write("global.scn", "global time 5\nframes 1\n"), "'global time 5' is not supported by this build"},
         {"--sim-version 9 " + passing, "--sim-version 9 is not supported by this build"},
         {"--simconnect " + passing, "--simconnect is not supported by this build"},
         {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},

@@ -15,6 +15,8 @@ struct Run {
     const Options* options;
     std::string scenarioFolder;
     std::vector<std::string> gauges;  // parameters of the panel's Sound gauges
+    int debuggersAsked = 0;           // Debugger gauges on the panel
+    std::vector<int> debuggers;       // their instances once started
     bool started = false;
     size_t boxesTaken = 0;
     int expectations = 0;
@@ -30,7 +32,8 @@ double Now() {
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// "%SCENARIO_DIR%" in a gauge parameter: the scenario file's folder.
+// "%SCENARIO_DIR%" in a gauge parameter or an expected text: the scenario
+// file's folder.
 std::string Expanded(const Run& run, std::string parameter) {
     const std::string token = "%SCENARIO_DIR%";
     for (size_t at = parameter.find(token); at != std::string::npos; at = parameter.find(token, at)) {
@@ -48,14 +51,27 @@ bool AddSoundGauge(const Run& run, const std::string& parameter) {
     return added;
 }
 
+bool AddDebuggerGauge(Run* run) {
+    int instance = host::AddGauge("Debugger", "");
+    TraceModule();
+    if (instance < 0) {
+        fprintf(stderr, "panelhost: the module has no Debugger gauge\n");
+        return false;
+    }
+    run->debuggers.push_back(instance);
+    return true;
+}
+
 bool Start(Run* run) {
     if (run->started) return true;
     host::StartModule();
     run->started = true;
     TraceModule();
-    if (run->gauges.empty()) return AddSoundGauge(*run, "");
+    if (run->gauges.empty() && !AddSoundGauge(*run, "")) return false;
     for (const std::string& parameter : run->gauges)
         if (!AddSoundGauge(*run, parameter)) return false;
+    for (int i = 0; i < run->debuggersAsked; ++i)
+        if (!AddDebuggerGauge(run)) return false;
     return true;
 }
 
@@ -64,6 +80,7 @@ void Stop(Run* run) {
     host::KillGauges();
     host::StopModule();
     run->started = false;
+    run->debuggers.clear();
     TraceModule();
 }
 
@@ -104,7 +121,8 @@ void ExpectBox(Run* run, const Step& step) {
     std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
     if (run->boxesTaken >= boxes.size()) return Failure(run, step, "no box is queued");
     const host::MessageBoxRecord& box = boxes[run->boxesTaken++];
-    if (box.text.find(step.text[0]) == std::string::npos && box.title.find(step.text[0]) == std::string::npos)
+    std::string wanted = Expanded(*run, step.text[0]);
+    if (box.text.find(wanted) == std::string::npos && box.title.find(wanted) == std::string::npos)
         Failure(run, step, "the oldest box reads " + BoxText(box));
 }
 
@@ -116,13 +134,31 @@ void ExpectNoBox(Run* run, const Step& step) {
                                BoxText(boxes[run->boxesTaken]));
 }
 
+// Clicks or reads the panel's first Debugger gauge.
+void ClickDebugger(Run* run, const Step& step) {
+    if (run->debuggers.empty()) return Failure(run, step, "no Debugger gauge on the panel");
+    host::ClickDebugger(run->debuggers[0], step.name == "left");
+    TraceModule();
+}
+
+void ExpectDebug(Run* run, const Step& step) {
+    ++run->expectations;
+    if (run->debuggers.empty()) return Failure(run, step, "no Debugger gauge on the panel");
+    host::UpdateDebugger(run->debuggers[0]);
+    TraceModule();
+    std::string shown[3];
+    bool same = true;
+    for (int n = 0; n < 3; ++n) {
+        shown[n] = host::DebuggerLine(run->debuggers[0], n);
+        same = same && shown[n] == Expanded(*run, step.text[n]);
+    }
+    if (!same)
+        Failure(run, step, "it shows \"" + shown[0] + "\" \"" + shown[1] + "\" \"" + shown[2] + "\"");
+}
+
 // What the stand-in of this build cannot do yet; a reason, or null.
 const char* Unsupported(const Step& step) {
     switch (step.kind) {
-    case kStepDebugger:
-    case kStepClick:
-    case kStepExpectDebug:
-        return "this build's stand-in hosts no Debugger gauge";
     case kStepGlobalTime:
     case kStepGlobalSound:
         return "this build's stand-in has no GLOBAL.DLL";
@@ -139,6 +175,16 @@ bool RunStep(Run* run, const Step& step) {
     case kStepGauge:
         run->gauges.push_back(step.text[0]);
         if (run->started) return AddSoundGauge(*run, step.text[0]);
+        return true;
+    case kStepDebugger:
+        ++run->debuggersAsked;
+        if (run->started) return AddDebuggerGauge(run);
+        return true;
+    case kStepClick:
+        ClickDebugger(run, step);
+        return true;
+    case kStepExpectDebug:
+        ExpectDebug(run, step);
         return true;
     case kStepStart:
         return Start(run);
@@ -187,7 +233,8 @@ bool RunStep(Run* run, const Step& step) {
 }
 
 bool IsEcho(StepKind kind) {
-    return kind != kStepExpect && kind != kStepExpectBox && kind != kStepExpectNoBox && kind != kStepPrint;
+    return kind != kStepExpect && kind != kStepExpectBox && kind != kStepExpectNoBox && kind != kStepPrint &&
+           kind != kStepExpectDebug;
 }
 
 std::string FolderOf(const std::string& path) {
