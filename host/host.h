@@ -61,6 +61,11 @@ void TriggerKeyEvent(uint32_t eventId, uint32_t parameter);
 size_t KeyHandlerCount();
 
 void SetModuleVarValue(int32_t token, double value);
+// The module variable that the simulator's clock advances every frame while
+// the simulation runs. The host advances it by one before each frame unless
+// held: a held clock looks like a pause to the module.
+const int32_t kSimClockToken = 604;
+void RunSimClock(bool running);
 std::vector<RegisteredVariable> RegisteredVariables();
 
 // The module: loaded fresh, started, stopped and unloaded like the simulator does.

@@ -3,4 +3,6 @@
 
 namespace host {
 extern int currentFrame;
+// Moves the simulator's clock variable on by one, unless it is held.
+void AdvanceSimClock();
 }

@@ -102,6 +102,7 @@ void CallService(int instance, int32_t service, uint32_t extra, bool nullHeader)
 
 void RunFrame() {
     ++currentFrame;
+    AdvanceSimClock();
     for (auto& gauge : gauges) {
         GaugeInstance* g = gauge.get();
         if (!g->alive) continue;

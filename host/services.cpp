@@ -26,6 +26,7 @@ std::map<std::string, int32_t> forcedIds;
 std::vector<ServiceCall> calls;
 std::vector<KeyHandler> keyHandlers;
 std::map<int32_t, double> moduleVarValues;
+bool clockRunning = true;
 std::vector<RegisteredVariable> registered;
 PanelServices table;
 
@@ -161,6 +162,7 @@ void Reset() {
     calls.clear();
     keyHandlers.clear();
     moduleVarValues.clear();
+    clockRunning = true;
     registered.clear();
     currentFrame = 0;
     FillTable();
@@ -248,6 +250,12 @@ void TriggerKeyEvent(uint32_t eventId, uint32_t parameter) {
 size_t KeyHandlerCount() { return keyHandlers.size(); }
 
 void SetModuleVarValue(int32_t token, double value) { moduleVarValues[token] = value; }
+
+void RunSimClock(bool running) { clockRunning = running; }
+
+void AdvanceSimClock() {
+    if (clockRunning) moduleVarValues[kSimClockToken] += 1.0;
+}
 
 std::vector<RegisteredVariable> RegisteredVariables() { return registered; }
 

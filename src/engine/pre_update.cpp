@@ -4,6 +4,7 @@
 #include "config/config.h"
 #include "config/slot_table.h"
 #include "diag/error_report.h"
+#include "engine/commands.h"
 #include "engine/silencing.h"
 #include "module/module_state.h"
 #include "module/host_services.h"
@@ -71,8 +72,11 @@ void RunPreUpdate(GaugeHeader* gauge) {
     // 6. Slot pass.
     for (currentSlot = 0; currentSlot < soundCount; ++currentSlot) {
         SoundSlot* slot = &slots[currentSlot];
-        ReadSlotCommand(slot);
+        if (ReadSlotCommand(slot)) ServeSlotCommand();
     }
+
+    // 7. The global command, after every slot.
+    ServeGlobalCommand();
 
     // 8. Host data of a version-9 simulator.
     if (version9Host != nullptr) ReadVersion9HostData();
@@ -80,4 +84,7 @@ void RunPreUpdate(GaugeHeader* gauge) {
     // 9. Status variables, every running frame.
     NamedVarSetValue(&moduleVars[kVarFSSimIsPaused], static_cast<double>(simPaused));
     NamedVarSetValue(&moduleVars[kVarFSSoundIsOn], simSoundOn);
+
+    // 10. Mute or unmute on a change of the simulator's sound or pause.
+    ApplySilencing();
 }

@@ -3,8 +3,51 @@
 // through their writers (key events, the SimConnect link, the pause probe).
 #include "engine/silencing.h"
 
+#include "engine/commands.h"
+#include "module/host_services.h"
+#include "module/module_state.h"
+
 int muteState = -1;
 int userMuted = 0;
 int simSoundOn = 1;
 unsigned int simPaused = 0;
 int silenced = 0;
+
+namespace {
+
+// The host variable sampled for a pause while there is no SimConnect link:
+// the simulator advances it every frame while the simulation runs.
+const int32_t kPauseProbeToken = 604;
+ModuleVar pauseProbe = {kPauseProbeToken, nullptr, 0, 0.0, 0.0};
+double lastProbeValue = 0.0;
+
+// An unchanged value counts as a pause. Without the host's look-up nothing
+// can change, so the probe is left out rather than reading a pause for ever.
+void ProbePause() {
+    PanelServices* services = HostServices();
+    if (services == nullptr || services->lookup_var == nullptr) return;
+    pauseProbe.id = kPauseProbeToken;
+    services->lookup_var(&pauseProbe);
+    if (pauseProbe.var_value == lastProbeValue) {
+        silenced = 1;
+        simPaused = 1;
+    } else {
+        simPaused = 0;
+    }
+    lastProbeValue = pauseProbe.var_value;
+}
+
+}  // namespace
+
+void ApplySilencing() {
+    silenced = simSoundOn == 0 ? 1 : 0;
+    if (simConnectActive == 0) ProbePause();
+    if (simPaused != 0) silenced = 1;
+
+    if (silenced == 1) {
+        if (muteState != 1) Mute();
+    } else if (muteState != 0 && userMuted == 0) {
+        // Undecided or muted, and the user's own mute does not hold.
+        Unmute();
+    }
+}
