@@ -76,6 +76,8 @@ TEST_F(HostVersionTest, AudioStartupSendsSoundOnOrRefreshesTheLinkState) {
     }
     EXPECT_FALSE(host::VariableExists("FSSoundStatus"));
     EXPECT_TRUE(host::MessageBoxes().empty());
+    // Without the link pauses are found by the probe.
+    EXPECT_EQ(host::CallsOf("lookup_var").empty(), kLinkStarts);
 }
 
 }  // namespace

@@ -71,12 +71,16 @@ TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
 
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 0.0);
+
     ASSERT_EQ(link_.sendSystemEvent("Sound", 0), 1);
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 0.0);
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 1.0);
     link_.sendSystemEvent("Sound", 3);  // only bit 0 counts
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 0.0);
     link_.sendSystemEvent("Sound", 2);
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 0.0);
@@ -85,11 +89,16 @@ TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
     link_.sendSystemEvent("Pause", 1);
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 1.0);
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 1.0);
     link_.sendSystemEvent("Pause", 0);
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
-    // With the link up the pause probe is not read.
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 0.0);
+    // With the link up the pause probe is not read: a held clock is no pause.
+    host::RunSimClock(false);
+    host::RunFrames(2);
+    EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
     EXPECT_TRUE(host::CallsOf("lookup_var").empty());
 }
 
@@ -152,6 +161,7 @@ TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback)
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0].id, 66062);
     EXPECT_TRUE(host::CallsOf("find").empty());
+    EXPECT_FALSE(host::CallsOf("lookup_var").empty());  // the pause probe
 
     // The connection that did open is closed at shut-down all the same.
     StopModule();

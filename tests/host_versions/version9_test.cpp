@@ -43,6 +43,7 @@ TEST_F(Version9Test, SoundStatusDrivesTheSoundFlagAndSurvivesALaterPostInitializ
     LoadGlobalDll(12, 0);
     StartAndRun();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 0.0);
+    EXPECT_EQ(host::VariableValue("SoundIsMuted"), 1.0);
 
     // The byte is written first, then the whole 32-bit value by the cycle.
     SetGlobalDllValues(global_, 12, 0x100);
