@@ -100,6 +100,14 @@ std::string FullPath(const std::string& path) {
     return full;
 }
 
+bool LoadFreshModule(const Options& options) {
+    host::Reset();
+    host::ClearMessageBoxes();
+    if (host::LoadModule(options.modulePath.c_str())) return true;
+    fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(), GetLastError());
+    return false;
+}
+
 int main(int argc, char** argv) {
     Options options;
     options.modulePath = DefaultModulePath();

@@ -33,6 +33,9 @@ int RunCheck(const Options& options);
 
 // A full Windows path for a path given on the command line.
 std::string FullPath(const std::string& path);
+// A fresh stand-in with the module loaded; false (and a line on stderr) when
+// the module cannot be loaded.
+bool LoadFreshModule(const Options& options);
 
 // The trace: one line per event, each with its frame number.
 void TraceSettings(bool quiet, bool traceAll);

@@ -259,13 +259,7 @@ int RunScenario(const Options& options, const std::vector<Step>& steps) {
     run.options = &options;
     run.scenarioFolder = FolderOf(FullPath(options.scenarioPath));
     TraceSettings(options.quiet, options.traceAll);
-    host::Reset();
-    host::ClearMessageBoxes();
-    if (!host::LoadModule(options.modulePath.c_str())) {
-        fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(),
-                GetLastError());
-        return kExitUnusable;
-    }
+    if (!LoadFreshModule(options)) return kExitUnusable;
     if (!options.noWindow) host::CreateSimWindow();
     TraceSkip();
     Say("module", "%s", options.modulePath.c_str());
