@@ -56,14 +56,26 @@ int LaunchHost(int argc, char** argv) {
     PROCESS_INFORMATION process = {};
     fflush(stdout);
     fflush(stderr);
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &process)) {
         fprintf(stderr, "panelhost: cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return kExitUnusable;
     }
+    // The host program ends with this one, also when this one is killed (a
+    // test's time limit, Ctrl+C). Without a job it simply runs on its own.
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (job != nullptr) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        AssignProcessToJobObject(job, process.hProcess);
+    }
+    ResumeThread(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = kExitUnusable;
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
+    if (job != nullptr) CloseHandle(job);
     return static_cast<int>(exitCode);
 }
