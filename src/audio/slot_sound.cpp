@@ -20,7 +20,7 @@ void LoadSlotSound(int useVoice) {
         NamedVarSetValue(&slot->commandVar, errorFlagValue);
         char text[kReportTextSize];
         snprintf(text, sizeof(text), "LSF - Load Sound File Failed\n%s", slot->wavPath);
-        MessageBoxA(nullptr, text, modulePath, MB_ICONWARNING);
+        ShowModuleWarning(text);
         return;
     }
     slot->loaded = 1;

@@ -9,6 +9,7 @@
 #include "module/module_state.h"
 #include "module/host_services.h"
 #include "module/named_var.h"
+#include "simstate/version9_data.h"
 
 int currentSlot = 0;
 int lastResult = 1;
@@ -76,6 +77,9 @@ void RunPreUpdate(GaugeHeader* gauge) {
 
     // 7. The global command, after every slot.
     ServeGlobalCommand();
+
+    // 8. Host data of a version-9 simulator.
+    if (version9Host != nullptr) ReadVersion9HostData();
 
     // 9. Status variables, every running frame.
     NamedVarSetValue(&moduleVars[kVarFSSimIsPaused], static_cast<double>(simPaused));

@@ -20,12 +20,10 @@ const int kLoopingState = 5;  // playing and looping
 
 enum PlayMode { kIdle = 0, kOnce = 1, kLooping = 2 };
 
-void ShowSlotMessage(const char* text) { MessageBoxA(nullptr, text, modulePath, MB_ICONWARNING); }
-
 void ShowSlotMessage(const char* format, const SoundSlot* slot) {
     char text[kMessageSize];
     snprintf(text, sizeof(text), format, slot->wavPath);
-    ShowSlotMessage(text);
+    ShowModuleWarning(text);
 }
 
 void SetCommand(SoundSlot* slot, double value) { NamedVarSetValue(&slot->commandVar, value); }
@@ -97,7 +95,7 @@ void StartPlay(SoundSlot* slot, int command) {
             char text[kMessageSize];
             snprintf(text, sizeof(text), "PB8 - Set Volume Failed\n%s\nDX Error %d\n%s", slot->wavPath,
                      static_cast<int>(status), "");
-            ShowSlotMessage(text);
+            ShowModuleWarning(text);
         }
     }
     if (PlaySoundBuffer(slot->buffer, looping ? 1 : 0) == 0) {

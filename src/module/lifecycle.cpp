@@ -9,6 +9,7 @@
 #include "module/host_services.h"
 #include "module/module_state.h"
 #include "simstate/host_version.h"
+#include "simstate/simconnect_link.h"
 
 static void RegisterKeyHandler() {
     PanelServices* services = HostServices();
@@ -44,7 +45,7 @@ void HOST_API ModuleStartup() {
     if (hostMajorVersion == 10 || hostMajorVersion == 1) {
         NamedVarRegister(&moduleVars[kVarSimConnected], "SimConnected");
         simConnectHost = GetModuleHandleA(nullptr);
-        simConnectActive = 0;
+        simConnectActive = StartSimConnect();
         if (simConnectActive == 0) RegisterKeyHandler();
         NamedVarLookup(&moduleVars[kVarSimConnected]);
         NamedVarSetValue(&moduleVars[kVarSimConnected], simConnectActive);
@@ -76,6 +77,12 @@ void HOST_API ModuleShutdown() {
     configPathResolved = 0;
 
     ReleaseAllAudio();
+
+    // A link whose subscriptions failed is closed too: the client library
+    // must not keep a dispatch procedure of a module about to be unloaded.
+    if (simConnectLink != nullptr) CloseSimConnect();
+    if (simConnectHost != nullptr && simConnectActive == 1) simConnectHost = nullptr;
+    simConnectActive = 0;
 
     if (version9Host == nullptr) UnregisterKeyHandler();
     WithdrawSoundStringBase();

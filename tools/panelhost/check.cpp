@@ -54,13 +54,7 @@ std::string JoinedBoxes(const std::vector<host::MessageBoxRecord>& boxes, size_t
 
 int RunCheck(const Options& options) {
     std::string iniPath = FullPath(options.checkConfig);
-    host::Reset();
-    host::ClearMessageBoxes();
-    if (!host::LoadModule(options.modulePath.c_str())) {
-        fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(),
-                GetLastError());
-        return kExitUnusable;
-    }
+    if (!LoadFreshModule(options)) return kExitUnusable;
     host::CreateSimWindow();
     host::StartModule();
     bool hasGauge = host::AddGauge("Sound", iniPath.c_str()) >= 0;
