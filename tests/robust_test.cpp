@@ -108,10 +108,11 @@ TEST_F(RobustTest, BadWavFilesFailOrPlayAndTheOtherSlotsKeepWorking) {
     const int count = (int)corpus.size();
     std::string ini = "[Config]\nErrorFlag=-7\nMaxSounds=" + std::to_string(count + 1) + "\n[Sounds]\nSound00=good.wav\n";
     for (int i = 0; i < count; ++i) {
-        char name[32];
+        char name[32], key[32];
         snprintf(name, sizeof name, "bad%03d.wav", i);
+        snprintf(key, sizeof key, "Sound%02d", i + 1);
         WriteAll(folder_ + "\\" + name, corpus[i]);
-        ini += "Sound" + std::to_string(i + 1) + "=" + name + "\n";
+        ini += std::string(key) + "=" + name + "\n";
     }
     StartWith(WriteIni(ini));
     ASSERT_EQ(host::VariableValue("VoiceAvailable"), 1.0);
