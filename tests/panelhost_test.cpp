@@ -194,8 +194,9 @@ TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
     EXPECT_THAT(LineWith(out_, "   0  chime_a"), HasSubstr(folder_ + "\\good.wav  OK"));
     std::string missing = LineWith(out_, "   1  kvo_xml_id_01");
     EXPECT_THAT(missing, HasSubstr("Location 5\\nFile " + folder_ + "\\missing.wav"));
-    EXPECT_THAT(missing, HasSubstr("then [" + TestProgramFolder() + "\\kvo_sound.dll] LSF - Load Sound File Failed\\n" +
-                                   folder_ + "\\missing.wav"));
+    // The default module is the copy beside the version-10 host program.
+    std::string module = TestProgramFolder() + "\\panelhost\\10\\kvo_sound.dll";
+    EXPECT_THAT(missing, HasSubstr("then [" + module + "] LSF - Load Sound File Failed\\n" + folder_ + "\\missing.wav"));
     EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("FAILED"));
     EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("MMIOERR_INVALIDFILE"));
     EXPECT_THAT(LineWith(out_, "   3  kvo_xml_id_03"), HasSubstr("Location 8"));
@@ -232,12 +233,20 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
 
     std::string passing = Write("pass.scn", "gauge " + folder_ + "\\one.ini\nframes 11\nexpect-no-box\n");
     EXPECT_EQ(RunPanelhost("--fast " + passing, &out_), 0) << out_;
+    // Each version runs in a program of its own, which the module reads.
+    EXPECT_EQ(RunPanelhost("--fast --sim-version 9 " + passing, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("write     FSVersionMajor = 9 (was 0)"));
+    EXPECT_THAT(out_, HasSubstr("panelhost\\9\\kvo_sound.dll"));
+    EXPECT_EQ(RunPanelhost("--fast --simconnect " + passing, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("write     SimConnected = 1 (was 0)"));
+    // A module elsewhere finds SimConnect by its own folder: this one has it.
+    EXPECT_EQ(RunPanelhost("--fast --module \"" + TestProgramFolder() + "\\kvo_sound.dll\" " + passing, &out_), 0);
+    EXPECT_THAT(out_, HasSubstr("it finds SimConnect without --simconnect"));
 
     struct Case { std::string arguments, message; } unusable[] = {
         {Write("bad.scn", "start\nframes eleven\n"), "bad.scn:2: frames takes"},
-        {Write("global.scn", "global time 5\nframes 1\n"), "'global time 5' is not supported by this build"},
-        {"--sim-version 9 " + passing, "--sim-version 9 is not supported by this build"},
-        {"--simconnect " + passing, "--simconnect is not supported by this build"},
+        {Write("global.scn", "global time 5\nframes 1\n"), "global.scn:1: 'global time 5' cannot run here: GLOBAL.DLL"},
+        {Write("view.scn", "simconnect view 1\n"), "'simconnect view 1' cannot run here: SimConnect"},
         {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},
         {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
         {"--check " + ini + " --fast", "--check takes a configuration and --module only"},

@@ -1,9 +1,11 @@
 // panelhost: runs the module, its configuration and its WAV files without
 // the simulator. A scenario scripts what the XML gauges and the simulator do;
-// --check loads every configured sound once.
+// --check loads every configured sound once. The command line, and the host
+// program's run of it.
 #include <stdio.h>
 #include <string.h>
 
+#include "tests/doubles/simconnect/simconnect_double.h"
 #include "tools/panelhost/panelhost.h"
 
 namespace {
@@ -13,20 +15,13 @@ const char kUsage[] =
     "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
     "       panelhost --check CONFIG.ini [--module PATH]\n";
 
-std::string DefaultModulePath() {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return "kvo_sound.dll";
-    std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + "kvo_sound.dll";
-}
-
 int Usage(const char* why) {
     fprintf(stderr, "panelhost: %s\n%s", why, kUsage);
     return kExitUnusable;
 }
 
-// Reads the options; 0 when they can be used, else the exit status.
+}  // namespace
+
 int ReadOptions(int argc, char** argv, Options* options) {
     bool others = false;  // options that only a scenario run takes
     for (int i = 1; i < argc; ++i) {
@@ -34,11 +29,11 @@ int ReadOptions(int argc, char** argv, Options* options) {
         bool hasValue = i + 1 < argc;
         if (strcmp(arg, "--module") == 0 && hasValue) {
             options->modulePath = FullPath(argv[++i]);
+            options->moduleGiven = true;
         } else if (strcmp(arg, "--check") == 0 && hasValue) {
             options->checkConfig = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
-            options->simVersionGiven = true;
             others = true;
             if (options->simVersion != "10" && options->simVersion != "9" && options->simVersion != "1" &&
                 options->simVersion != "none")
@@ -66,18 +61,22 @@ int ReadOptions(int argc, char** argv, Options* options) {
         return 0;
     }
     if (options->scenarioPath.empty()) return Usage("no scenario given");
-    // The host executable variants and the SimConnect stand-in are not part
-    // of this build: it runs as a host without a version.
-    if (options->simVersionGiven && options->simVersion != "none") {
-        fprintf(stderr, "panelhost: --sim-version %s is not supported by this build (only none)\n",
-                options->simVersion.c_str());
-        return kExitUnusable;
-    }
-    if (options->simConnect) {
-        fprintf(stderr, "panelhost: --simconnect is not supported by this build\n");
-        return kExitUnusable;
-    }
     return 0;
+}
+
+namespace {
+
+// A module of one's own finds SimConnect where the assembly sits beside it,
+// whatever --simconnect says.
+void WarnOfModuleFolder(const Options& options) {
+    std::string library = FolderOf(options.modulePath) + "\\" + kSimConnectAssemblyFolder + "\\SimConnect.dll";
+    bool present = GetFileAttributesA(library.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (options.simConnect && !present)
+        fprintf(stderr, "panelhost: warning: no %s beside the module: its link cannot come up\n",
+                kSimConnectAssemblyFolder);
+    if (!options.simConnect && present)
+        fprintf(stderr, "panelhost: warning: %s sits beside the module: it finds SimConnect without --simconnect\n",
+                kSimConnectAssemblyFolder);
 }
 
 bool ReadFile(const std::string& path, std::string* text) {
@@ -103,16 +102,31 @@ std::string FullPath(const std::string& path) {
 bool LoadFreshModule(const Options& options) {
     host::Reset();
     host::ClearMessageBoxes();
+    if (!OpenStandIns(options)) return false;
     if (host::LoadModule(options.modulePath.c_str())) return true;
     fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(), GetLastError());
     return false;
 }
 
-int main(int argc, char** argv) {
+std::string ProgramFolder() {
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return ".";
+    std::string path(self, length);
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+int RunHost(int argc, char** argv) {
     Options options;
-    options.modulePath = DefaultModulePath();
+    options.modulePath = ProgramFolder() + "\\kvo_sound.dll";
     int status = ReadOptions(argc, argv, &options);
     if (status != 0) return status;
+    if (options.moduleGiven) WarnOfModuleFolder(options);
     if (!options.checkConfig.empty()) return RunCheck(options);
 
     std::string text;

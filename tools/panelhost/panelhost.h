@@ -14,8 +14,8 @@ struct Options {
     std::string modulePath;
     std::string scenarioPath;
     std::string checkConfig;  // --check: the configuration file
-    std::string simVersion = "none";
-    bool simVersionGiven = false;
+    bool moduleGiven = false;
+    std::string simVersion = "10";
     bool simConnect = false;
     bool noWindow = false;
     bool fast = false;
@@ -28,14 +28,37 @@ const int kExitOk = 0;
 const int kExitFailed = 1;     // an expectation failed, or a sound did not load
 const int kExitUnusable = 2;   // the scenario or the command line cannot be used
 
+// Reads the options; 0 when they can be used, else the exit status (after
+// a line on stderr).
+int ReadOptions(int argc, char** argv, Options* options);
+// panelhost.exe: runs the host program the options ask for, with the same
+// arguments, and returns its exit status.
+int LaunchHost(int argc, char** argv);
+// A host program: runs the scenario or the check.
+int RunHost(int argc, char** argv);
+
 int RunScenario(const Options& options, const std::vector<Step>& steps);
 int RunCheck(const Options& options);
 
 // A full Windows path for a path given on the command line.
 std::string FullPath(const std::string& path);
+std::string FolderOf(const std::string& path);
+std::string ProgramFolder();  // of the running program
 // A fresh stand-in with the module loaded; false (and a line on stderr) when
 // the module cannot be loaded.
 bool LoadFreshModule(const Options& options);
+
+// The simulator's own libraries as this host has them: the SimConnect
+// stand-in with --simconnect (from the assembly beside the program), the
+// stand-in GLOBAL.DLL for version 9 (sound on, time of day 1). False, with a
+// line on stderr, when one is missing.
+bool OpenStandIns(const Options& options);
+// Delivers the SimConnect event subscribed under that name ("Sound",
+// "Pause", "View"); false when no open connection received it.
+bool SendSimConnectEvent(const char* systemEventName, uint32_t data);
+// Sets the time-of-day byte / the sound-status value in GLOBAL.DLL.
+void SetGlobalTimeOfDay(uint8_t value);
+void SetGlobalSoundStatus(int32_t value);
 
 // The trace: one line per event, each with its frame number.
 void TraceSettings(bool quiet, bool traceAll);

@@ -156,17 +156,31 @@ void ExpectDebug(Run* run, const Step& step) {
         Failure(run, step, "it shows \"" + shown[0] + "\" \"" + shown[1] + "\" \"" + shown[2] + "\"");
 }
 
-// What the stand-in of this build cannot do yet; a reason, or null.
-const char* Unsupported(const Step& step) {
+// Why this host cannot run the step, or null.
+const char* Refusal(const Options& options, const Step& step) {
     switch (step.kind) {
     case kStepGlobalTime:
     case kStepGlobalSound:
-        return "this build's stand-in has no GLOBAL.DLL";
+        return options.simVersion == "9" ? nullptr : "GLOBAL.DLL is there only with --sim-version 9";
     case kStepSimConnect:
-        return "this build's stand-in has no SimConnect";
+        return options.simConnect ? nullptr : "SimConnect is there only with --simconnect";
     default:
         return nullptr;
     }
+}
+
+// The system event a "simconnect" step names.
+const char* SystemEventOf(const std::string& name) {
+    if (name == "sound") return "Sound";
+    if (name == "pause") return "Pause";
+    return "View";
+}
+
+void SendSimConnect(const Step& step) {
+    if (!SendSimConnectEvent(SystemEventOf(step.name), step.event))
+        Say("simconnect", "not delivered: the module has no open connection subscribed to %s",
+            SystemEventOf(step.name));
+    TraceModule();
 }
 
 // Runs one step; false when the run cannot go on.
@@ -218,6 +232,15 @@ bool RunStep(Run* run, const Step& step) {
     case kStepProbeRun:
         host::RunSimClock(true);
         return true;
+    case kStepGlobalTime:
+        SetGlobalTimeOfDay(static_cast<uint8_t>(step.parameter));
+        return true;
+    case kStepGlobalSound:
+        SetGlobalSoundStatus(step.parameter);
+        return true;
+    case kStepSimConnect:
+        SendSimConnect(step);
+        return true;
     case kStepExpectBox:
         ExpectBox(run, step);
         return true;
@@ -228,7 +251,7 @@ bool RunStep(Run* run, const Step& step) {
         Stop(run);
         return true;
     default:
-        return false;  // refused before the run
+        return false;
     }
 }
 
@@ -237,20 +260,15 @@ bool IsEcho(StepKind kind) {
            kind != kStepExpectDebug;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 }  // namespace
 
 int RunScenario(const Options& options, const std::vector<Step>& steps) {
     bool usable = true;
     for (const Step& step : steps) {
-        const char* why = Unsupported(step);
+        const char* why = Refusal(options, step);
         if (why == nullptr) continue;
-        fprintf(stderr, "panelhost: %s:%d: '%s' is not supported by this build: %s\n", options.scenarioPath.c_str(),
-                step.line, step.source.c_str(), why);
+        fprintf(stderr, "panelhost: %s:%d: '%s' cannot run here: %s\n", options.scenarioPath.c_str(), step.line,
+                step.source.c_str(), why);
         usable = false;
     }
     if (!usable) return kExitUnusable;
