@@ -210,6 +210,24 @@ TEST_F(FaultTest, LostBufferIsRestoredAndRefilledBeforePlaying) {
     EXPECT_TRUE(host::MessageBoxes().empty());
 }
 
+// Shut-down stops every buffer before it releases any, so that no release
+// waits on a mixer still busy with the others.
+TEST_F(FaultTest, ShutDownStopsEveryBufferBeforeReleasingOne) {
+    ASSERT_TRUE(WriteTone(folder_ + "\\other.wav", 0.2));
+    ASSERT_EQ(SetUpAudioDevices(), 0);
+    SoundBuffer* first = AcquireSoundBuffer(table_[0].wavPath, 0);
+    SoundBuffer* second = AcquireSoundBuffer((folder_ + "\\other.wav").c_str(), 0);
+    ASSERT_TRUE(first != nullptr && second != nullptr && first != second);
+    ASSERT_EQ(PlaySoundBuffer(first, 1), 1);
+    ASSERT_EQ(PlaySoundBuffer(second, 1), 1);
+    size_t before = fault::Log().size();
+    ReleaseAllAudio();
+    std::string shutDown = fault::Log().substr(before);
+    EXPECT_EQ(Occurrences(shutDown, " Stop"), 2) << shutDown;
+    EXPECT_LT(shutDown.rfind(" Stop"), shutDown.find(" Release")) << shutDown;
+    EXPECT_EQ(fault::LiveObjects(), 0);
+}
+
 // The engine's failure paths, frame by frame.
 class EngineFaultTest : public ::testing::Test {
 protected:
