@@ -209,6 +209,33 @@ TEST_F(AudioTest, FormatDirectSoundRejectsFailsAtCreation) {
     EXPECT_THAT(host::MessageBoxes()[0].text, HasSubstr(Path("odd.wav")));
 }
 
+// Rates outside what a buffer may have are refused before DirectSound sees
+// them (one such file made Wine's mixer divide by zero); the ends play.
+TEST_F(AudioTest, SampleRatesOutsideTheBuffersRangeFailAtCreation) {
+    for (uint32_t rate : {99u, 200001u, 16143900u}) {
+        host::ClearMessageBoxes();
+        WavLayout layout;
+        layout.rate = rate;
+        std::string path = Path(("rate" + std::to_string(rate) + ".wav").c_str());
+        ASSERT_TRUE(WriteWav(path, layout, ToneSamples(layout, 2000)));
+        EXPECT_EQ(Load(0, path), nullptr) << rate;
+        ASSERT_EQ(host::MessageBoxes().size(), 2u) << rate;
+        EXPECT_THAT(host::MessageBoxes()[0].text, HasSubstr("Location 6"));
+    }
+    int slot = 1;
+    for (uint32_t rate : {100u, 200000u}) {
+        WavLayout layout;
+        layout.rate = rate;
+        std::string path = Path(("rate" + std::to_string(rate) + ".wav").c_str());
+        ASSERT_TRUE(WriteWav(path, layout, ToneSamples(layout, rate / 10)));
+        SoundBuffer* buffer = Load(slot++, path);
+        ASSERT_NE(buffer, nullptr) << rate;
+        EXPECT_EQ(PlaySoundBuffer(buffer, 1), 1);
+        Sleep(100);  // let the mixer take it
+        StopSoundBuffer(buffer, 1);
+    }
+}
+
 TEST_F(AudioTest, PlayStatesVolumeAndPan) {
     SoundBuffer* buffer = Load(0, Tone("tone.wav", 0.2));
     ASSERT_NE(buffer, nullptr);

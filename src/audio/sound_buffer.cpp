@@ -12,6 +12,9 @@
 namespace {
 
 const int kWidePathSize = 260;
+// The sample rates a secondary buffer may have.
+const DWORD kLowestRate = 100;
+const DWORD kHighestRate = 200000;
 const DWORD kSecondaryBufferFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY | DSBCAPS_LOCSOFTWARE;
 
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
@@ -72,7 +75,12 @@ int32_t CreateSoundBufferFromFile(SoundBuffer* buffer, const wchar_t* widePath, 
     // Asking for the voice device when there is none uses the primary one.
     IDirectSound* device = useVoice == 1 && gaugeSound.voiceDevice != nullptr ? gaugeSound.voiceDevice : gaugeSound.primaryDevice;
     IDirectSoundBuffer* created = nullptr;
-    HRESULT hr = device != nullptr ? device->CreateSoundBuffer(&desc, &created, nullptr) : DSERR_UNINITIALIZED;
+    HRESULT hr = device != nullptr ? DS_OK : DSERR_UNINITIALIZED;
+    // A rate DirectSound cannot play is refused as DirectSound itself refuses
+    // it; some implementations accept it and then fault in their mixer.
+    DWORD rate = desc.lpwfxFormat->nSamplesPerSec;
+    if (hr == DS_OK && (rate < kLowestRate || rate > kHighestRate)) hr = DSERR_INVALIDPARAM;
+    if (hr == DS_OK) hr = device->CreateSoundBuffer(&desc, &created, nullptr);
     if (hr == DS_OK && created == nullptr) hr = E_FAIL;
     if (hr != DS_OK) {
         if (created != nullptr) created->Release();
