@@ -22,13 +22,6 @@ const double kErrorFlag = -7;
 const long kInjected = static_cast<long>(0x8878001E);  // DSERR_ALLOCATED: never seen from Wine here
 const char kInjectedText[] = "0x8878001E";
 
-std::string SlotVar(int slot) {
-    char name[32];
-    snprintf(name, sizeof name, "kvo_xml_id_%02d", slot);
-    return name;
-}
-double Slot(int slot) { return host::VariableValue(SlotVar(slot).c_str()); }
-void Command(int slot, double value) { host::SetVariable(SlotVar(slot).c_str(), value); }
 
 // Resource figures of this process that Wine reports truthfully.
 struct Resources {

@@ -17,13 +17,6 @@ namespace {
 typedef std::vector<uint8_t> Bytes;
 const double kErrorFlag = -7;
 
-std::string SlotVar(int slot) {
-    char name[32];
-    snprintf(name, sizeof name, "kvo_xml_id_%02d", slot);
-    return name;
-}
-double Slot(int slot) { return host::VariableValue(SlotVar(slot).c_str()); }
-void Command(int slot, double value) { host::SetVariable(SlotVar(slot).c_str(), value); }
 
 Bytes ReadAll(const std::string& path) {
     std::ifstream in(path.c_str(), std::ios::binary);

@@ -62,3 +62,13 @@ void RemoveTree(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
+
+std::string SlotVar(int slot) {
+    char name[32];
+    snprintf(name, sizeof name, "kvo_xml_id_%02d", slot);
+    return name;
+}
+
+double Slot(int slot) { return host::VariableValue(SlotVar(slot).c_str()); }
+
+void Command(int slot, double value) { host::SetVariable(SlotVar(slot).c_str(), value); }

@@ -20,6 +20,12 @@ void RemoveTree(const std::string& folder);
 std::vector<std::string> RegisteredNames();
 std::vector<std::string> NamesOf(const char* op);
 
+// A slot's default command variable ("kvo_xml_id_NN"), its value, and a
+// write to it as an XML gauge would make.
+std::string SlotVar(int slot);
+double Slot(int slot);
+void Command(int slot, double value);
+
 class ModuleTest : public ::testing::Test {
 protected:
     void SetUp() override;
