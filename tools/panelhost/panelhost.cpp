@@ -112,8 +112,7 @@ std::string ProgramFolder() {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return ".";
-    std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\'));
+    return FolderOf(std::string(self, length));
 }
 
 std::string FolderOf(const std::string& path) {
