@@ -57,6 +57,18 @@ void MeasureState(const Session& session, const char* state, int repetitions) {
            f.p99 > 0 ? m.p99 / f.p99 : 0);
 }
 
+// Writes `command` into every slot and runs `frames` pre-updates; true when
+// every slot then reads `expected` and no box came. Else the session is closed.
+bool Reach(const Session& session, double command, double expected, int frames, const char* failure) {
+    SetAllCommands(session, command);
+    for (int i = 0; i < frames; ++i) PreUpdate(session);
+    int off = SlotsNotAt(session, expected);
+    if (off == 0 && host::MessageBoxes().empty()) return true;
+    printf("%6d  %d slots %s, %zu boxes\n", session.slots, off, failure, host::MessageBoxes().size());
+    CloseSession();
+    return false;
+}
+
 bool MeasureSlots(const std::string& folder, int slots, int repetitions) {
     Session session;
     session.slots = slots;
@@ -68,25 +80,10 @@ bool MeasureSlots(const std::string& folder, int slots, int repetitions) {
     MeasureState(session, "nothing loaded", repetitions);
 
     // Command 4 loads each sound and reports its volume; the slot shows 0 after.
-    SetAllCommands(session, 4);
-    PreUpdate(session);
-    int notLoaded = SlotsNotAt(session, 0);
-    if (notLoaded != 0 || !host::MessageBoxes().empty()) {
-        printf("%6d  %d slots failed to load, %zu boxes\n", slots, notLoaded, host::MessageBoxes().size());
-        CloseSession();
-        return false;
-    }
+    if (!Reach(session, 4, 0, 1, "failed to load")) return false;
     MeasureState(session, "loaded, stopped", repetitions);
 
-    SetAllCommands(session, 2);
-    PreUpdate(session);
-    PreUpdate(session);
-    int notLooping = SlotsNotAt(session, 2);
-    if (notLooping != 0 || !host::MessageBoxes().empty()) {
-        printf("%6d  %d slots not looping, %zu boxes\n", slots, notLooping, host::MessageBoxes().size());
-        CloseSession();
-        return false;
-    }
+    if (!Reach(session, 2, 2, 2, "not looping")) return false;
     MeasureState(session, "all looping", repetitions);
 
     // The shut-down with every sound still looping.
