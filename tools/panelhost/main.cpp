@@ -1,10 +1,17 @@
 // panelhost.exe reads the command line and starts the host program of the
 // simulator version asked for; the host programs run the module. Both are
 // built from the same parts.
+#include <stdio.h>
+#include <string.h>
+
 #include "tools/panelhost/panelhost.h"
 
 int main(int argc, char** argv) {
 #ifdef KVO_PANELHOST_LAUNCHER
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("panelhost (kvo_sound) %s\n", KVO_VERSION);
+        return kExitOk;
+    }
     return LaunchHost(argc, argv);
 #else
     return RunHost(argc, argv);

@@ -13,7 +13,8 @@ namespace {
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
-    "       panelhost --check CONFIG.ini [--module PATH]\n";
+    "       panelhost --check CONFIG.ini [--module PATH]\n"
+    "       panelhost --version\n";
 
 int Usage(const char* why) {
     fprintf(stderr, "panelhost: %s\n%s", why, kUsage);
