@@ -2,6 +2,12 @@
 // its own version resource (or none): what start-up publishes, which status
 // variables and handlers it sets up, and what the audio start-up sends. One
 // version-10 program runs in a folder without the client library's assembly.
+#include <windows.h>
+#include <winver.h>
+
+#include <utility>
+#include <vector>
+
 #include "tests/host_versions/host_run.h"
 
 using ::testing::ElementsAre;
@@ -23,11 +29,29 @@ const bool kLinkStarts = kSimConnectHost;
 
 class HostVersionTest : public HostRunTest {};
 
+// The major and minor file version of a program or library; -1, -1 without
+// a version resource.
+std::pair<int, int> FileVersionOf(const std::string& path) {
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr)
+        return {-1, -1};
+    return {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS)};
+}
+
 TEST_F(HostVersionTest, StartupPublishesTheVersionAndSetsUpThisHostsSources) {
     Start();
     EXPECT_EQ(host::VariableValue("FSVersionMajor"), kMajor);
     EXPECT_EQ(host::VariableValue("FSVersionMinor"), kMinor);
     EXPECT_EQ(host::VariableValue("FSVersionBuild"), kBuild);
+    // The module carries a version of its own, which is never the one it
+    // publishes: that is the host program's, or 0 where it has none.
+    std::pair<int, int> own = FileVersionOf(TestProgramFolder() + "\\kvo_sound.dll");
+    EXPECT_GE(own.first, 1);
+    EXPECT_NE(own, std::make_pair(kMajor, kMinor));
 
     EXPECT_EQ(host::VariableExists("SimConnected"), kSimConnectHost);
     EXPECT_EQ(host::VariableExists("ViewSystemStatus"), kSimConnectHost);
