@@ -55,7 +55,8 @@ fi
 
 said="$(wine panelhost/panelhost.exe --version </dev/null | tr -d '\r')"
 [ "$said" = "panelhost (kvo_sound) $version" ] || fail "panelhost --version said: $said"
-wine panelhost/panelhost.exe --check example/aircraft/sound.ini </dev/null >check.log 2>&1 ||
+checked=example/aircraft/sound.ini
+wine panelhost/panelhost.exe --check "$checked" </dev/null >check.log 2>&1 ||
   { cat check.log; fail "panelhost --check on the example"; }
 grep -q " OK" check.log || { cat check.log; fail "panelhost --check reported no sound OK"; }
 wine panelhost/panelhost.exe --quiet example/demo.scn </dev/null >demo.log 2>&1 ||
