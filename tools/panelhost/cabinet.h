@@ -1,0 +1,22 @@
+// One entry of a cabinet (.cab) file read into memory through Windows' own
+// cabinet API (cabinet.dll's FDI). Nothing is extracted to disk.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+struct CabinetEntry {
+    bool found = false;                    // DATA holds the whole entry
+    std::string storedName;                // the entry's name as the cabinet stores it
+    std::string data;
+    long declaredSize = 0;                 // the entry's size as the cabinet declares it
+    bool tooLarge = false;                 // it declares more than the limit: not read
+    std::string damage;                    // why the cabinet could not be read to its end; empty when it could
+    std::vector<std::string> unsafeNames;  // entries whose names reach outside the cabinet (..\, \, C:)
+};
+
+// Reads the entry NAME (letter case ignored; an entry in the cabinet's top
+// folder) of the cabinet file PATH, of at most LIMIT bytes, into ENTRY.
+void ReadCabinetEntry(const std::string& path, const std::string& name, size_t limit, CabinetEntry* entry);
