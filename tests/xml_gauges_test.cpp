@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include <gmock/gmock.h>
@@ -320,4 +321,28 @@ TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
         EXPECT_THAT(findings_[0].message, HasSubstr(gauge.why));
     }
     EXPECT_FALSE(written_[0]);
+}
+
+// The example aircraft's gauges, as the build makes them, drive every sound
+// its sound.ini configures, without a finding.
+TEST(ExampleGauges, DriveTheExampleSoundsWithoutFinding) {
+    std::string examples = KVO_EXAMPLES_DIR;
+    if (examples[0] == '/') examples = "Z:" + examples;
+    std::replace(examples.begin(), examples.end(), '/', '\\');
+    std::string panel = examples + "\\aircraft\\panel";
+    const std::vector<ModuleVar> vars = {{"demo_chime", kVarCommand},
+                                         {"demo_engine", kVarCommand},
+                                         {"demo_click", kVarCommand},
+                                         {"KVOGlobals", kVarGlobalCommands},
+                                         {"kvo_lvchime_volume_in", kVarOther}};
+    std::vector<bool> written;
+    std::vector<Finding> findings;
+    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_xml", "Buttons", vars, &written, &findings));
+#ifdef KVO_EXAMPLE_CAB
+    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_cab", "Engine", vars, &written, &findings));
+    EXPECT_THAT(written, ElementsAre(true, true, true, true, true));
+#else
+    EXPECT_THAT(written, ElementsAre(true, false, true, true, false));
+#endif
+    EXPECT_THAT(findings, IsEmpty()) << findings[0].file << ": " << findings[0].item << " " << findings[0].message;
 }
