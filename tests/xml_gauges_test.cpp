@@ -183,6 +183,10 @@ TEST(XmlScripts, BothSchemasWithTheirMacros) {
     // The newer schema's macro arguments; attributes are scripts too.
     EXPECT_THAT(Described(Uses(kNewSchema)),
                 ElementsAre("6 >kvo_xml_id_03 = 2 @Snd", "6 >KVOGlobals = 1", "8 >demo_chime = 0"));
+    // A gauge saved as UTF-16 reads the same.
+    std::string utf16 = "\xFF\xFE";
+    for (const char* c = kNewSchema; *c != '\0'; ++c) utf16 += std::string(1, *c) + '\0';
+    EXPECT_EQ(Described(Uses(utf16)), Described(Uses(kNewSchema)));
     // In the older schema "(" after a macro is not an argument list.
     EXPECT_THAT(Described(Uses("<Gauge><Macro Name=\"V\">@1 7</Macro><Update>@V(&gt;L:a)</Update></Gauge>")),
                 ElementsAre("1 >a = 7 @V"));
@@ -217,6 +221,16 @@ TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
     Write(panel_ + "\\kvo\\Reads.xml", "<Gauge><Update>(L:demo_chime) 1 (&gt;L:demo_chime_vol)</Update></Gauge>");
     ASSERT_TRUE(CheckXmlGauge(panel_, "", "kvo", "Reads", ExampleVars(), &written_, &findings_));
     EXPECT_THAT(FindingLines(), IsEmpty());  // four edits from demo_chime: the aircraft's own
+
+    // A gauge full of faults shows the first 50 and says there are more.
+    std::string many = "<Gauge><Update>";
+    for (int i = 0; i < 60; ++i) many += "\n12 (&gt;L:demo_chime)";
+    Write(panel_ + "\\kvo\\Many.xml", many + "</Update></Gauge>");
+    findings_.clear();
+    ASSERT_TRUE(Check("kvo", "Many"));
+    ASSERT_EQ(findings_.size(), 51u);
+    EXPECT_EQ(Describe(findings_[49]), "ERROR 51 12");
+    EXPECT_EQ(Describe(findings_[50]), "WARNING 52 ");
 }
 
 TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {

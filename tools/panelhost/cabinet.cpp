@@ -1,160 +1,164 @@
-// Reads a cabinet entry with FDICopy. FDI's file callbacks open the cabinet
-// read-only and hand the wanted entry to a buffer in memory; every other
-// entry is skipped, and a cabinet set that continues in another file is not
-// followed.
+// Reads a cabinet entry through the cabinet reader, a process of its own:
+// runs it, collects what it writes within the time allowed, and decodes it.
 #include "tools/panelhost/cabinet.h"
 
 #include <windows.h>
-#include <fcntl.h>
-#include <fdi.h>
+#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 namespace {
 
-const INT_PTR kEntryHandle = 0x7000;  // the in-memory entry; files are 1, 2, ...
+const size_t kMaxNamesReported = 20;     // unsafe entry names passed on
+const size_t kRecordsSlack = 64 * 1024;  // what the reader writes beside the entry itself
 
-// The cabinet being read: FDI's callbacks carry no context of their own.
-struct Reading {
-    const std::string* path;
-    const std::string* wanted;
-    size_t limit;
-    CabinetEntry* entry;
-    std::vector<HANDLE> files;  // FDI's handle n is files[n - 1]
-    bool entryOpen;
-    bool overflow;  // the entry grew past what it declared or past the limit
-};
-Reading* reading = nullptr;
-
-HANDLE FileOf(INT_PTR handle) {
-    if (handle < 1 || static_cast<size_t>(handle) > reading->files.size()) return INVALID_HANDLE_VALUE;
-    return reading->files[static_cast<size_t>(handle) - 1];
+void PutRecord(std::string* bytes, char tag, const std::string& value) {
+    char head[24];
+    snprintf(head, sizeof head, "%c%u:", tag, static_cast<unsigned>(value.size()));
+    *bytes += head;
+    *bytes += value;
 }
 
-FNALLOC(Allocate) { return malloc(cb); }
-FNFREE(Release) { free(pv); }
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
-// Opens the cabinet being read, whatever name FDI composed, and only for reading.
-FNOPEN(Open) {
-    (void)pszFile;
-    (void)pmode;
-    if ((oflag & (_O_WRONLY | _O_RDWR | _O_CREAT | _O_TRUNC | _O_APPEND)) != 0) return -1;
-    HANDLE file = CreateFileA(reading->path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
-    reading->files.push_back(file);
-    return static_cast<INT_PTR>(reading->files.size());
-}
-
-FNREAD(Read) {
-    DWORD done = 0;
-    if (!ReadFile(FileOf(hf), pv, cb, &done, nullptr)) return static_cast<UINT>(-1);
-    return done;
-}
-
-FNWRITE(Write) {
-    if (hf != kEntryHandle) return static_cast<UINT>(-1);
-    std::string& data = reading->entry->data;
-    if (data.size() + cb > static_cast<size_t>(reading->entry->declaredSize)) {
-        reading->overflow = true;
-        return static_cast<UINT>(-1);
+// The cabinet reader's path, or "" when it is in neither place.
+std::string ReaderPath() {
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    std::string folder = FolderOf(program);
+    for (const std::string& candidate : {folder, FolderOf(FolderOf(folder))}) {
+        std::string path = candidate + "\\" + kCabinetReader;
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return path;
     }
-    data.append(static_cast<const char*>(pv), cb);
-    return cb;
+    return "";
 }
 
-FNCLOSE(Close) {
-    if (hf == kEntryHandle) return 0;
-    HANDLE file = FileOf(hf);
-    if (file == INVALID_HANDLE_VALUE) return -1;
-    CloseHandle(file);
-    reading->files[static_cast<size_t>(hf) - 1] = INVALID_HANDLE_VALUE;
-    return 0;
-}
-
-FNSEEK(Seek) {
-    DWORD moved = SetFilePointer(FileOf(hf), dist, nullptr, static_cast<DWORD>(seektype));
-    return moved == INVALID_SET_FILE_POINTER ? -1 : static_cast<long>(moved);
-}
-
-// A name that an unpacking tool would place outside the cabinet's folder.
-bool ReachesOutside(const char* name) {
-    if (name[0] == '\\' || name[0] == '/' || strchr(name, ':') != nullptr) return true;
-    for (const char* part = name; *part != '\0';) {
-        size_t length = strcspn(part, "\\/");
-        if (length == 2 && part[0] == '.' && part[1] == '.') return true;
-        part += length;
-        if (*part != '\0') ++part;
+// Runs COMMAND with its output into OUTPUT, at most MAXOUTPUT bytes and
+// kCabinetSeconds; false, with WHY, when it does not end well.
+bool RunReader(const std::string& reader, std::string command, size_t maxOutput, std::string* output,
+               std::string* why) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        *why = "the cabinet reader cannot be started";
+        return false;
     }
-    return false;
-}
-
-FNFDINOTIFY(Notify) {
-    CabinetEntry* entry = reading->entry;
-    switch (fdint) {
-    case fdintCOPY_FILE:
-        if (ReachesOutside(pfdin->psz1)) entry->unsafeNames.push_back(pfdin->psz1);
-        if (entry->found || reading->entryOpen || _stricmp(pfdin->psz1, reading->wanted->c_str()) != 0) return 0;
-        entry->storedName = pfdin->psz1;
-        entry->declaredSize = pfdin->cb;
-        if (pfdin->cb < 0 || static_cast<unsigned long>(pfdin->cb) > reading->limit) {
-            entry->tooLarge = true;
-            return 0;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    bool started = CreateProcessA(reader.c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &process) != 0;
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        *why = "the cabinet reader cannot be started";
+        return false;
+    }
+    DWORD startedAt = GetTickCount();
+    bool ended = false, tooMuch = false, tooLong = false;
+    char buffer[65536];
+    for (;;) {
+        DWORD waiting = 0;
+        if (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+            DWORD got = 0;
+            if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr)) break;
+            output->append(buffer, got);
+            if (output->size() > maxOutput) {
+                tooMuch = true;
+                break;
+            }
+            continue;
         }
-        entry->data.clear();
-        entry->data.reserve(static_cast<size_t>(pfdin->cb));
-        reading->entryOpen = true;
-        return kEntryHandle;
-    case fdintCLOSE_FILE_INFO:
-        if (pfdin->hf != kEntryHandle) return FALSE;
-        reading->entryOpen = false;
-        entry->found = entry->data.size() == static_cast<size_t>(entry->declaredSize);
-        return TRUE;
-    case fdintNEXT_CABINET:
-        return -1;  // a cabinet set is not followed into its other files
-    default:
-        return 0;
+        if (ended) break;  // exited, and everything it wrote has been read
+        ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
+        if (!ended && GetTickCount() - startedAt > kCabinetSeconds * 1000u) {
+            tooLong = true;
+            break;
+        }
     }
-}
-
-const char* FdiErrorText(int error) {
-    switch (error) {
-    case FDIERROR_CABINET_NOT_FOUND: return "the file cannot be opened";
-    case FDIERROR_NOT_A_CABINET: return "it is not a cabinet file";
-    case FDIERROR_UNKNOWN_CABINET_VERSION: return "a cabinet version Windows does not know";
-    case FDIERROR_CORRUPT_CABINET: return "the cabinet is corrupt or cut short";
-    case FDIERROR_ALLOC_FAIL: return "out of memory";
-    case FDIERROR_BAD_COMPR_TYPE: return "a compression Windows does not know";
-    case FDIERROR_MDI_FAIL: return "its compressed data is corrupt";
-    case FDIERROR_RESERVE_MISMATCH: return "its header is corrupt";
-    case FDIERROR_WRONG_CABINET: return "it belongs to a set of cabinets";
-    case FDIERROR_USER_ABORT: return "it continues in another cabinet file, or an entry holds more than it declares";
-    default: return "Windows' cabinet reader failed";
-    }
+    DWORD exitCode = 0;
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(readEnd);
+    char text[160];
+    if (tooLong)
+        snprintf(text, sizeof text, "Windows' cabinet reader did not finish within %d seconds", kCabinetSeconds);
+    else if (tooMuch)
+        snprintf(text, sizeof text, "Windows' cabinet reader gave more than the entry can hold");
+    else if (exitCode != 0)
+        snprintf(text, sizeof text, "Windows' cabinet reader failed on it (exit code 0x%08lX)",
+                 static_cast<unsigned long>(exitCode));
+    else
+        return true;
+    *why = text;
+    return false;
 }
 
 }  // namespace
 
+std::string EncodeCabinetEntry(const CabinetEntry& entry) {
+    std::string bytes;
+    PutRecord(&bytes, 'F', entry.found ? "1" : "0");
+    PutRecord(&bytes, 'S', std::to_string(entry.declaredSize));
+    PutRecord(&bytes, 'T', entry.tooLarge ? "1" : "0");
+    PutRecord(&bytes, 'D', entry.damage);
+    PutRecord(&bytes, 'N', entry.storedName);
+    for (size_t i = 0; i < entry.unsafeNames.size() && i < kMaxNamesReported; ++i)
+        PutRecord(&bytes, 'U', entry.unsafeNames[i]);
+    PutRecord(&bytes, 'X', entry.data);
+    return bytes;
+}
+
+bool DecodeCabinetEntry(const std::string& bytes, CabinetEntry* entry) {
+    *entry = CabinetEntry();
+    size_t at = 0;
+    while (at < bytes.size()) {
+        char tag = bytes[at];
+        size_t colon = bytes.find(':', at);
+        if (colon == std::string::npos || colon - at > 12) return false;
+        char* end = nullptr;
+        unsigned long length = strtoul(bytes.c_str() + at + 1, &end, 10);
+        if (end != bytes.c_str() + colon || length > bytes.size() - colon - 1) return false;
+        std::string value = bytes.substr(colon + 1, length);
+        at = colon + 1 + length;
+        switch (tag) {
+        case 'F': entry->found = value == "1"; break;
+        case 'S': entry->declaredSize = strtol(value.c_str(), nullptr, 10); break;
+        case 'T': entry->tooLarge = value == "1"; break;
+        case 'D': entry->damage = value; break;
+        case 'N': entry->storedName = value; break;
+        case 'U': entry->unsafeNames.push_back(value); break;
+        case 'X': entry->data = value; break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
 void ReadCabinetEntry(const std::string& path, const std::string& name, size_t limit, CabinetEntry* entry) {
     *entry = CabinetEntry();
-    Reading state{&path, &name, limit, entry, {}, false, false};
-    reading = &state;
-    ERF error = {};
-    HFDI fdi = FDICreate(Allocate, Release, Open, Read, Write, Close, Seek, cpuUNKNOWN, &error);
-    if (fdi == nullptr) {
-        entry->damage = "Windows' cabinet reader cannot be started";
-    } else {
-        // Open ignores the name, so FDI is given the file's name alone.
-        size_t slash = path.find_last_of("\\/");
-        std::string fileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
-        char cabinet[CB_MAX_CABINET_NAME], folder[1] = {'\0'};
-        snprintf(cabinet, sizeof cabinet, "%s", fileName.c_str());
-        if (!FDICopy(fdi, cabinet, folder, 0, Notify, nullptr, nullptr))
-            entry->damage = state.overflow ? "an entry holds more than it declares" : FdiErrorText(error.erfOper);
-        FDIDestroy(fdi);
+    std::string reader = ReaderPath();
+    if (reader.empty()) {
+        entry->damage = std::string("the check's ") + kCabinetReader + " is missing beside panelhost";
+        return;
     }
-    for (HANDLE file : state.files)
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!entry->found) entry->data.clear();
-    reading = nullptr;
+    // Windows file names hold no quote, so quoting each argument is enough.
+    if (name.find('"') != std::string::npos || path.find('"') != std::string::npos) return;
+    std::string command = "\"" + reader + "\" \"" + path + "\" \"" + name + "\" " + std::to_string(limit);
+    std::string output, why;
+    if (!RunReader(reader, command, limit + kRecordsSlack, &output, &why)) {
+        entry->damage = why;
+    } else if (!DecodeCabinetEntry(output, entry)) {
+        *entry = CabinetEntry();
+        entry->damage = "Windows' cabinet reader gave an answer that cannot be read";
+    }
 }

@@ -16,6 +16,7 @@
 namespace {
 
 const size_t kMaxNamesJudged = 10000;  // distinct written names compared with the module's per gauge
+const size_t kMaxFindingsPerGauge = 50;
 
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -126,7 +127,12 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     std::vector<std::string> foldedVars;
     for (const ModuleVar& var : vars) foldedVars.push_back(Folded(var.name));
     std::map<std::string, int> resembled;  // written names that are none of the module's
+    size_t before = findings->size();
     for (const LVarUse& use : uses) {
+        if (findings->size() - before == kMaxFindingsPerGauge) {
+            Add(findings, kFindingWarning, file, use.line, "",
+                "holds more faults than the 50 shown: correct those and check again");
+        }
         if (!use.write) continue;
         std::string folded = Folded(use.name);
         bool isModuleVar = false;
@@ -134,7 +140,8 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
             if (foldedVars[i] != folded) continue;
             isModuleVar = true;
             (*written)[i] = true;
-            if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
+            if (!use.constant || TakesValue(vars[i].kind, use.value) || findings->size() - before > kMaxFindingsPerGauge)
+                continue;
             std::string message = vars[i].kind == kVarCommand
                 ? "written into the command variable " + vars[i].name + ThroughMacro(use) +
                       ", which takes only the command codes 0 to 11: the module ignores it; write a command code"
@@ -142,7 +149,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
                       ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it";
             Add(findings, kFindingError, file, use.line, use.value, message);
         }
-        if (isModuleVar) continue;
+        if (isModuleVar || findings->size() - before > kMaxFindingsPerGauge) continue;
         auto known = resembled.find(folded);
         if (known == resembled.end()) {
             if (resembled.size() >= kMaxNamesJudged) continue;

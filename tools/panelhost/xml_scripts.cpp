@@ -348,20 +348,11 @@ struct MacroExpander {
     ScriptProblem* problem;
     size_t budget = kMaxExpandedBytes;
 
-    // The macro named at the start of NAME: the whole name, else the longest
-    // macro name it begins with; -1 when none.
-    int Find(const std::string& name, size_t* length) const {
-        int best = -1;
-        *length = 0;
-        for (size_t i = 0; i < macros.size(); ++i) {
-            const std::string& candidate = macros[i].name;
-            if (candidate.empty() || candidate.size() > name.size() || candidate.size() <= *length) continue;
-            if (_strnicmp(candidate.c_str(), name.c_str(), candidate.size()) == 0) {
-                best = static_cast<int>(i);
-                *length = candidate.size();
-            }
-        }
-        return best;
+    // The macro of that name, letter case aside; -1 when none.
+    int Find(const std::string& name) const {
+        for (size_t i = 0; i < macros.size(); ++i)
+            if (SameText(macros[i].name, name)) return static_cast<int>(i);
+        return -1;
     }
 
     // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS; the end of the list,
@@ -414,13 +405,11 @@ struct MacroExpander {
                 LinedText* out) {
         for (size_t i = 0; i < source.size(); ++i) {
             int line = lines != nullptr ? lines->RunAt(i).line : fixedLine;
-            size_t length = 0;
+            size_t nameEnd = i + 1;
             int found = -1;
-            if (source[i] == '@' && i + 1 < source.size() && IsMacroChar(source[i + 1]) &&
-                !isdigit(static_cast<unsigned char>(source[i + 1]))) {
-                size_t nameEnd = i + 1;
+            if (source[i] == '@' && i + 1 < source.size() && !isdigit(static_cast<unsigned char>(source[i + 1]))) {
                 while (nameEnd < source.size() && IsMacroChar(source[nameEnd])) ++nameEnd;
-                found = Find(source.substr(i + 1, nameEnd - i - 1), &length);
+                if (nameEnd > i + 1) found = Find(source.substr(i + 1, nameEnd - i - 1));
             }
             // Every character and every expansion spends the budget, so that
             // macros that expand to nothing cannot loop for long either.
@@ -439,7 +428,7 @@ struct MacroExpander {
                 return false;
             }
             const std::string& body = macros[found].body;
-            size_t next = i + 1 + length;
+            size_t next = nameEnd;
             std::vector<std::string> arguments;
             if (withArguments && TakesArguments(body)) next = ReadArguments(source, next, &arguments);
             if (!Expand(Substituted(body, arguments), nullptr, line, macro >= 0 ? macro : found, depth + 1, out))
