@@ -98,7 +98,7 @@ const char kOldSchema[] =
     "<Gauge Name=\"Buttons\" Version=\"1.0\">\n"                                  // 2
     "  <Macro Name=\"Chime\">L:demo_chime, number</Macro>\n"                      // 3
     "  <Element><Select><Value>(L:Panel Light:2,bool)</Value></Select></Element>\n"  // 4
-    "  <!-- (>L:in_a_comment) -->\n"                                              // 5
+    "  <!-- (>L:in_a_comment) --><Comment><Value>1 (&gt;L:x)</Value></Comment>\n"  // 5
     "  <Mouse><Area><Click>1 (&gt;@Chime)\n"                                      // 6
     "    2 ( &gt;l:KVO_xml_id_03 )</Click></Area></Mouse>\n"                      // 7
     "  <Update><![CDATA[(L:gear, enum) 0 > if{ 3 (>L:kvo_xml_id_03:1, number) }]]></Update>\n"  // 8

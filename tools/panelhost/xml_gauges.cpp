@@ -89,15 +89,20 @@ size_t Distance(const std::string& a, const std::string& b, size_t limit) {
 // names resemble too much at two.
 size_t EditsAllowed(const std::string& name) { return name.size() >= 8 ? 2 : name.size() >= 4 ? 1 : 0; }
 
+// The module's variable names, folded, and folded without zero padding.
+struct VarNames {
+    std::vector<std::string> folded, unpadded;
+};
+
 // The module variable that FOLDED resembles without being it; -1 when none.
-int Resembled(const std::string& folded, const std::vector<ModuleVar>& vars) {
+int Resembled(const std::string& folded, const VarNames& names) {
     int best = -1;
     size_t bestDistance = 0;
     std::string unpadded = Unpadded(folded);
-    for (size_t i = 0; i < vars.size(); ++i) {
-        std::string var = Folded(vars[i].name);
-        size_t distance = Unpadded(var) == unpadded ? 0 : Distance(folded, var, EditsAllowed(var));
-        if (distance > EditsAllowed(var)) continue;
+    for (size_t i = 0; i < names.folded.size(); ++i) {
+        size_t allowed = EditsAllowed(names.folded[i]);
+        size_t distance = names.unpadded[i] == unpadded ? 0 : Distance(folded, names.folded[i], allowed);
+        if (distance > allowed) continue;
         if (best < 0 || distance < bestDistance) {
             best = static_cast<int>(i);
             bestDistance = distance;
@@ -124,42 +129,47 @@ std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : "
 // Judges the L: writes of the gauge in FILE.
 void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVar>& vars,
                std::vector<bool>* written, std::vector<Finding>* findings) {
-    std::vector<std::string> foldedVars;
-    for (const ModuleVar& var : vars) foldedVars.push_back(Folded(var.name));
+    VarNames names;
+    for (const ModuleVar& var : vars) {
+        names.folded.push_back(Folded(var.name));
+        names.unpadded.push_back(Unpadded(names.folded.back()));
+    }
     std::map<std::string, int> resembled;  // written names that are none of the module's
-    size_t before = findings->size();
+    size_t reported = 0;
+    auto report = [&](int line, const std::string& item, const std::string& message) {
+        if (reported < kMaxFindingsPerGauge)
+            Add(findings, kFindingError, file, line, item, message);
+        else if (reported == kMaxFindingsPerGauge)
+            Add(findings, kFindingWarning, file, line, "", "holds more faults than the 50 shown: correct those and check again");
+        ++reported;
+    };
     for (const LVarUse& use : uses) {
-        if (findings->size() - before == kMaxFindingsPerGauge) {
-            Add(findings, kFindingWarning, file, use.line, "",
-                "holds more faults than the 50 shown: correct those and check again");
-        }
         if (!use.write) continue;
         std::string folded = Folded(use.name);
         bool isModuleVar = false;
         for (size_t i = 0; i < vars.size(); ++i) {
-            if (foldedVars[i] != folded) continue;
+            if (names.folded[i] != folded) continue;
             isModuleVar = true;
             (*written)[i] = true;
-            if (!use.constant || TakesValue(vars[i].kind, use.value) || findings->size() - before > kMaxFindingsPerGauge)
-                continue;
-            std::string message = vars[i].kind == kVarCommand
-                ? "written into the command variable " + vars[i].name + ThroughMacro(use) +
-                      ", which takes only the command codes 0 to 11: the module ignores it; write a command code"
-                : "written into the global-commands variable " + vars[i].name + ThroughMacro(use) +
-                      ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it";
-            Add(findings, kFindingError, file, use.line, use.value, message);
+            if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
+            report(use.line, use.value,
+                   vars[i].kind == kVarCommand
+                       ? "written into the command variable " + vars[i].name + ThroughMacro(use) +
+                             ", which takes only the command codes 0 to 11: the module ignores it; write a command code"
+                       : "written into the global-commands variable " + vars[i].name + ThroughMacro(use) +
+                             ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it");
         }
-        if (isModuleVar || findings->size() - before > kMaxFindingsPerGauge) continue;
+        if (isModuleVar) continue;
         auto known = resembled.find(folded);
         if (known == resembled.end()) {
             if (resembled.size() >= kMaxNamesJudged) continue;
-            known = resembled.emplace(folded, Resembled(folded, vars)).first;
+            known = resembled.emplace(folded, Resembled(folded, names)).first;
         }
         if (known->second < 0) continue;
         const std::string& meant = vars[static_cast<size_t>(known->second)].name;
-        Add(findings, kFindingError, file, use.line, use.name,
-            "is none of the module's variables but resembles " + meant + ThroughMacro(use) +
-                ": the module never sees this write; write " + meant + " or configure this name");
+        report(use.line, use.name,
+               "is none of the module's variables but resembles " + meant + ThroughMacro(use) +
+                   ": the module never sees this write; write " + meant + " or configure this name");
     }
 }
 

@@ -8,12 +8,19 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
 const int kMaxNesting = 256;     // elements open at once
 const int kMaxMacroDepth = 16;   // macros expanded inside macros
 const size_t kMaxNameLength = 260;
+const size_t kMaxArgumentsLength = 4096;  // of a macro's argument list
+const size_t kMaxNumberLength = 64;       // a longer token is no number
+// An element's place: in no macro's definition, or in a <Comment>, whose
+// text is no script.
+const int kNoMacro = -1;
+const int kInComment = -2;
 
 // Text with the source line of every character, kept as runs. A run also
 // records the macro its characters came from (-1: written out).
@@ -51,6 +58,11 @@ bool IsNameChar(char c) {
     return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
 }
 bool IsMacroChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+std::string Folded(const std::string& text) {
+    std::string folded = text;
+    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
@@ -105,7 +117,7 @@ struct XmlReader {
     struct Open {
         std::string name;
         int line;
-        int macro;  // the macro this element defines or lies in, -1: none
+        int macro;  // the macro this element defines or lies in, kNoMacro, or kInComment
     };
     std::vector<Open> open;
     bool rootSeen = false;
@@ -133,7 +145,7 @@ struct XmlReader {
         Skip(found + strlen(terminator) - pos);
         return true;
     }
-    int CurrentMacro() const { return open.empty() ? -1 : open.back().macro; }
+    int CurrentMacro() const { return open.empty() ? kNoMacro : open.back().macro; }
 
     // Reads the entity reference at pos into OUT.
     bool ReadEntity(LinedText* out) {
@@ -171,7 +183,7 @@ struct XmlReader {
         int macro = CurrentMacro();
         if (macro >= 0) {
             macros[macro].body += pending.chars;
-        } else {
+        } else if (macro == kNoMacro) {
             for (char c : pending.chars) {
                 if (!IsBlank(c)) {
                     scripts.push_back(pending);
@@ -206,7 +218,8 @@ struct XmlReader {
         if (open.size() >= static_cast<size_t>(kMaxNesting))
             return Fail("elements nested deeper than 256 levels", tagLine, "<" + name);
         int macro = CurrentMacro();
-        bool definesMacro = macro < 0 && SameText(name, "Macro");
+        bool definesMacro = macro == kNoMacro && SameText(name, "Macro");
+        if (macro == kNoMacro && SameText(name, "Comment")) macro = kInComment;
         std::string macroName;
         for (;;) {
             SkipBlanks();
@@ -237,7 +250,7 @@ struct XmlReader {
             Skip(1);
             if (definesMacro && (SameText(attribute, "Name") || SameText(attribute, "id")))
                 macroName = Trimmed(value.chars);
-            else if (macro < 0 && !value.chars.empty())
+            else if (macro == kNoMacro && !value.chars.empty())
                 scripts.push_back(value);
         }
         if (definesMacro) {
@@ -348,20 +361,24 @@ struct MacroExpander {
     ScriptProblem* problem;
     size_t budget = kMaxExpandedBytes;
 
+    std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
+
+    void Index() {
+        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
+    }
     // The macro of that name, letter case aside; -1 when none.
     int Find(const std::string& name) const {
-        for (size_t i = 0; i < macros.size(); ++i)
-            if (SameText(macros[i].name, name)) return static_cast<int>(i);
-        return -1;
+        auto found = byName.find(Folded(name));
+        return found == byName.end() ? -1 : found->second;
     }
 
     // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS; the end of the list,
-    // or OFFSET when there is none.
+    // or OFFSET when there is none within kMaxArgumentsLength characters.
     static size_t ReadArguments(const std::string& source, size_t offset, std::vector<std::string>* arguments) {
         if (offset >= source.size() || source[offset] != '(') return offset;
         int depth = 0;
         std::string current;
-        for (size_t i = offset; i < source.size(); ++i) {
+        for (size_t i = offset; i < source.size() && i - offset < kMaxArgumentsLength; ++i) {
             char c = source[i];
             if (c == '(' && depth++ == 0) continue;
             if (c == ')' && --depth == 0) {
@@ -472,7 +489,9 @@ std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenSta
     size_t end = offset;
     while (end > 0 && IsBlank(text[end - 1])) --end;
     size_t start = end;
-    while (start > 0 && !IsBlank(text[start - 1]) && text[start - 1] != '{' && text[start - 1] != '}') --start;
+    while (start > 0 && end - start <= kMaxNumberLength && !IsBlank(text[start - 1]) && text[start - 1] != '{' &&
+           text[start - 1] != '}')
+        --start;
     *tokenStart = start;
     return text.substr(start, end - start);
 }
@@ -547,6 +566,7 @@ bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, Scri
     XmlReader reader(text, problem);
     if (!reader.Read()) return false;
     MacroExpander expander{reader.macros, reader.newSchema, problem};
+    expander.Index();
     for (const LinedText& script : reader.scripts) {
         LinedText expanded;
         if (!expander.Expand(script.chars, &script, 0, -1, 0, &expanded)) return false;
