@@ -324,7 +324,7 @@ TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
         {"empty", "", 0, "", "no XML element"},
         {"binary", binary, 2, "", "not a text file"},
         {"huge", huge, 0, "8388623 bytes", "larger than the 8 MB"},
-        {"laughs", laughs, 1, "", "expand beyond 16 MB"},
+        {"laughs", laughs, 1, "", "more than 16 MB of script"},
         {"selfish", "<Gauge><Macro Name=\"M\">@M</Macro><Update>\n@M</Update></Gauge>", 2, "@M", "uses itself"}};
     for (const Case& gauge : cases) {
         findings_.clear();

@@ -15,8 +15,9 @@
 
 namespace {
 
-const size_t kMaxNamesJudged = 10000;  // distinct written names compared with the module's per gauge
+const size_t kMaxNamesJudged = 1000;  // distinct written names compared with the module's per gauge
 const size_t kMaxFindingsPerGauge = 50;
+const size_t kMaxCompared = 260;  // longest names compared edit by edit
 
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -62,11 +63,13 @@ std::string Unpadded(const std::string& folded) {
 }
 
 // Edits (insert, delete, replace, swap two neighbours) that turn A into B,
-// or LIMIT + 1 when more than LIMIT are needed.
+// or LIMIT + 1 when more than LIMIT are needed (or a name is longer than
+// kMaxCompared).
 size_t Distance(const std::string& a, const std::string& b, size_t limit) {
     size_t apart = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    if (apart > limit) return limit + 1;
-    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), current(b.size() + 1);
+    if (apart > limit || a.size() > kMaxCompared || b.size() > kMaxCompared) return limit + 1;
+    size_t rows[3][kMaxCompared + 1];
+    size_t *before = rows[0], *previous = rows[1], *current = rows[2];
     for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
         current[0] = i;
@@ -79,8 +82,10 @@ size_t Distance(const std::string& a, const std::string& b, size_t limit) {
             rowBest = std::min(rowBest, best);
         }
         if (rowBest > limit) return limit + 1;
-        before.swap(previous);
-        previous.swap(current);
+        size_t* oldest = before;
+        before = previous;
+        previous = current;
+        current = oldest;
     }
     return std::min(previous[b.size()], limit + 1);
 }
@@ -130,11 +135,14 @@ std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : "
 void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVar>& vars,
                std::vector<bool>* written, std::vector<Finding>* findings) {
     VarNames names;
+    std::multimap<std::string, size_t> byName;  // folded name -> index in VARS
     for (const ModuleVar& var : vars) {
+        byName.emplace(Folded(var.name), names.folded.size());
         names.folded.push_back(Folded(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
     }
     std::map<std::string, int> resembled;  // written names that are none of the module's
+    bool tooManyNames = false;
     size_t reported = 0;
     auto report = [&](int line, const std::string& item, const std::string& message) {
         if (reported < kMaxFindingsPerGauge)
@@ -146,10 +154,9 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     for (const LVarUse& use : uses) {
         if (!use.write) continue;
         std::string folded = Folded(use.name);
-        bool isModuleVar = false;
-        for (size_t i = 0; i < vars.size(); ++i) {
-            if (names.folded[i] != folded) continue;
-            isModuleVar = true;
+        auto same = byName.equal_range(folded);
+        for (auto at = same.first; at != same.second; ++at) {
+            size_t i = at->second;
             (*written)[i] = true;
             if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
             report(use.line, use.value,
@@ -159,10 +166,17 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
                        : "written into the global-commands variable " + vars[i].name + ThroughMacro(use) +
                              ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it");
         }
-        if (isModuleVar) continue;
+        if (same.first != same.second) continue;
         auto known = resembled.find(folded);
         if (known == resembled.end()) {
-            if (resembled.size() >= kMaxNamesJudged) continue;
+            if (resembled.size() == kMaxNamesJudged) {
+                if (!tooManyNames)
+                    Add(findings, kFindingWarning, file, use.line, use.name,
+                        "and the names written after it are not compared with the module's: the gauge writes more "
+                        "than 1000 variables of its own");
+                tooManyNames = true;
+                continue;
+            }
             known = resembled.emplace(folded, Resembled(folded, names)).first;
         }
         if (known->second < 0) continue;
