@@ -246,6 +246,11 @@ bool CheckCabinet(const std::string& cabinet, const std::string& entryName, cons
         Add(findings, kFindingWarning, cabinet, 0, name,
             "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
             "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
+    if (entry.readerMissing) {
+        Add(findings, kFindingError, cabinet, 0, kCabinetReader,
+            "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");
+        return true;
+    }
     std::string file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
     if (entry.tooLarge) {
         Add(findings, kFindingError, file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
