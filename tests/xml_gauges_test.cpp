@@ -257,9 +257,9 @@ TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {
     // The Gauges folder is searched when the panel folder has nothing; a
     // compiled module comes first; an unknown gauge is no finding.
     findings_.clear();
-    ASSERT_TRUE(Check("set", "Panel") && CheckXmlGauge(panel_ + "\\none", gauges_, "set", "Panel", ExampleVars(),
-                                                       &written_, &findings_));
-    EXPECT_EQ(findings_.back().file, gauges_ + "\\set\\Panel.xml");
+    ASSERT_TRUE(CheckXmlGauge(panel_ + "\\none", gauges_, "set", "Panel", ExampleVars(), &written_, &findings_));
+    ASSERT_EQ(findings_.size(), 1u);
+    EXPECT_EQ(findings_[0].file, gauges_ + "\\set\\Panel.xml");
     findings_.clear();
     Write(panel_ + "\\set.gau", "MZ");
     EXPECT_FALSE(Check("set", "Panel"));
