@@ -44,12 +44,6 @@ void Add(std::vector<Finding>* findings, FindingLevel level, const std::string& 
     findings->push_back(finding);
 }
 
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 // The name with every number's leading zeros removed: kvo_xml_id_03 -> kvo_xml_id_3.
 std::string Unpadded(const std::string& folded) {
     std::string result;
@@ -137,8 +131,8 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     VarNames names;
     std::multimap<std::string, size_t> byName;  // folded name -> index in VARS
     for (const ModuleVar& var : vars) {
-        byName.emplace(Folded(var.name), names.folded.size());
-        names.folded.push_back(Folded(var.name));
+        byName.emplace(FoldedName(var.name), names.folded.size());
+        names.folded.push_back(FoldedName(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
     }
     std::map<std::string, int> resembled;  // written names that are none of the module's
@@ -153,7 +147,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     };
     for (const LVarUse& use : uses) {
         if (!use.write) continue;
-        std::string folded = Folded(use.name);
+        std::string folded = FoldedName(use.name);
         auto same = byName.equal_range(folded);
         for (auto at = same.first; at != same.second; ++at) {
             size_t i = at->second;

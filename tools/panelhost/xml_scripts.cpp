@@ -58,11 +58,6 @@ bool IsNameChar(char c) {
     return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
 }
 bool IsMacroChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
@@ -364,11 +359,11 @@ struct MacroExpander {
     std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
 
     void Index() {
-        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
+        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(FoldedName(macros[i].name), static_cast<int>(i));
     }
     // The macro of that name, letter case aside; -1 when none.
     int Find(const std::string& name) const {
-        auto found = byName.find(Folded(name));
+        auto found = byName.find(FoldedName(name));
         return found == byName.end() ? -1 : found->second;
     }
 
@@ -558,6 +553,12 @@ bool FromUtf16(const std::string& text, std::string* utf8) {
 }
 
 }  // namespace
+
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
 
 bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
     std::string converted;
