@@ -23,7 +23,7 @@ mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 [ "$(ls "$unpacked")" = "$name" ] || fail "the zip's top level is not the one folder $name: $(ls "$unpacked")"
 cd "$unpacked/$name"
-for file in Gauges/kvo_sound.dll panelhost/panelhost.exe example/aircraft/sound.ini example/demo.scn \
+for file in Gauges/kvo_sound.dll panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/demo.scn \
     docs/USAGE.md docs/USAGE.html README.txt LICENSE.txt CHANGELOG.md; do
   [ -s "$file" ] || fail "$file is missing or empty"
 done
