@@ -17,6 +17,19 @@ const DWORD kLowestRate = 100;
 const DWORD kHighestRate = 200000;
 const DWORD kSecondaryBufferFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY | DSBCAPS_LOCSOFTWARE;
 
+// Whether DirectSound may be handed this format. Rates outside what a
+// buffer may have, and PCM samples of other than 1 to 4 whole bytes or
+// frames that are not one sample per channel, are refused here as
+// DirectSound itself refuses them: some implementations accept them and
+// then fault in their mixer (a divide by zero, a hung process).
+bool IsPlayableFormat(const WAVEFORMATEX* format) {
+    if (format->nSamplesPerSec < kLowestRate || format->nSamplesPerSec > kHighestRate) return false;
+    if (format->wFormatTag != WAVE_FORMAT_PCM) return true;
+    WORD bits = format->wBitsPerSample;
+    if (bits == 0 || bits % 8 != 0 || bits > 32) return false;
+    return format->nBlockAlign == format->nChannels * (bits / 8);
+}
+
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // Equal when only the ASCII letters' case differs.
@@ -76,10 +89,7 @@ int32_t CreateSoundBufferFromFile(SoundBuffer* buffer, const wchar_t* widePath, 
     IDirectSound* device = useVoice == 1 && gaugeSound.voiceDevice != nullptr ? gaugeSound.voiceDevice : gaugeSound.primaryDevice;
     IDirectSoundBuffer* created = nullptr;
     HRESULT hr = device != nullptr ? DS_OK : DSERR_UNINITIALIZED;
-    // A rate DirectSound cannot play is refused as DirectSound itself refuses
-    // it; some implementations accept it and then fault in their mixer.
-    DWORD rate = desc.lpwfxFormat->nSamplesPerSec;
-    if (hr == DS_OK && (rate < kLowestRate || rate > kHighestRate)) hr = DSERR_INVALIDPARAM;
+    if (hr == DS_OK && !IsPlayableFormat(desc.lpwfxFormat)) hr = DSERR_INVALIDPARAM;
     if (hr == DS_OK) hr = device->CreateSoundBuffer(&desc, &created, nullptr);
     if (hr == DS_OK && created == nullptr) hr = E_FAIL;
     if (hr != DS_OK) {
