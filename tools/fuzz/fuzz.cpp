@@ -294,14 +294,21 @@ void RunIniCase(const std::string& label, const fuzz::Case& iniCase, Tally* tall
     double errorFlag = static_cast<double>(static_cast<int>(GetPrivateProfileIntA("Config", "ErrorFlag", -1, iniPath.c_str())));
     if (errorFlag >= 1 && errorFlag <= 99) errorFlag = -1;
     std::string why;
+    std::vector<std::string> commanded;
+    auto listed = [](const std::vector<std::string>& names, const std::string& var) {
+        for (const std::string& n : names)
+            if (lstrcmpiA(n.c_str(), var.c_str()) == 0) return true;
+        return false;
+    };
     for (int slot = 0; slot < fuzz::kIniSlots && why.empty(); ++slot) {
         char key[16], name[128];
         snprintf(key, sizeof key, "Lvar%02d", slot);
         GetPrivateProfileStringA("LVars", key, "", name, sizeof name, iniPath.c_str());
         std::string var = name[0] != '\0' ? name : SlotVar(slot);
-        bool found = false;
-        for (const std::string& n : registered) found = found || lstrcmpiA(n.c_str(), var.c_str()) == 0;
-        if (!found) continue;
+        // A variable two slots share was commanded with the first of them;
+        // a slot of the two that failed then shows ErrorFlag with no new box.
+        if (!listed(registered, var) || listed(commanded, var)) continue;
+        commanded.push_back(var);
         host::ClearMessageBoxes();
         host::SetVariable(var.c_str(), 1);
         host::RunFrame();
