@@ -52,6 +52,15 @@ protected:
         host::RunFrame();
         return Var("kvo_lvchime_volume_out");
     }
+    // A module restart as the simulator makes it, with `gauges` new Sound
+    // gauges run to the audio start-up.
+    void Restart(int gauges = 1) {
+        host::KillGauges();
+        host::StopModule();
+        host::StartModule();
+        for (int i = 0; i < gauges; ++i) host::AddGauge("Sound", ini_.c_str());
+        host::RunFrames(11);
+    }
     static void ApplyVolume(int slot, double oldVolumeControl, double input) {
         host::SetVariable("Old Volume Control", oldVolumeControl);
         host::SetVariable("kvo_lvchime_volume_in", input);
@@ -275,11 +284,7 @@ TEST_F(EngineTest, HeldClockIsAPause) {
     // the shut-down: held all along, the first probe after it is a pause.
     host::RunSimClock(false);
     host::RunFrame();
-    host::KillGauges();
-    host::StopModule();
-    host::StartModule();
-    host::AddGauge("Sound", ini_.c_str());
-    host::RunFrames(11);
+    Restart();
     EXPECT_EQ(Var("SoundIsMuted"), 1.0);
     host::RunSimClock(true);
     host::RunFrame();
@@ -301,13 +306,7 @@ TEST_F(EngineTest, SoundGaugesOverRestartsSeeNoFalsePause) {
     host::AddGauge("Sound", ini_.c_str());
     for (int restart = 0; restart <= 8; ++restart) {
         SCOPED_TRACE(restart);
-        if (restart > 0) {
-            host::KillGauges();
-            host::StopModule();
-            host::StartModule();
-            for (int gauges = 2 + restart % 2; gauges > 0; --gauges) host::AddGauge("Sound", ini_.c_str());
-            host::RunFrames(11);
-        }
+        if (restart > 0) Restart(2 + restart % 2);
         host::RunFrames(3);
         ASSERT_EQ(Var("SoundIsMuted"), 0.0);
         ASSERT_EQ(Var("FSSimIsPaused"), 0.0);
@@ -328,11 +327,7 @@ TEST_F(EngineTest, SoundGaugesOverRestartsSeeNoFalsePause) {
 TEST_F(EngineTest, MutingOutlastsARestartAndSilencesNewLoads) {
     host::SetVariable("KVOGlobals", 2);
     host::RunFrame();
-    host::KillGauges();
-    host::StopModule();
-    host::StartModule();
-    host::AddGauge("Sound", ini_.c_str());
-    host::RunFrames(11);
+    Restart();
     host::ClearCalls();
     // A sound first loaded while muted starts silent and stays so after unmute.
     Command(0, 1);
