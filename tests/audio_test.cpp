@@ -211,8 +211,8 @@ TEST_F(AudioTest, FormatDirectSoundRejectsFailsAtCreation) {
 }
 
 // Formats that some DirectSound mixers accept and then fault on (a rate of
-// 16143900 divided by zero in Wine's; 48-bit PCM hung it) are refused before
-// DirectSound sees them; the rates at the ends and every whole-byte PCM
+// 16143900 divided by zero in Wine's, 48-bit PCM faulted in it) are refused
+// before DirectSound sees them; the rates at the ends and every whole-byte PCM
 // sample size up to 32 bits play.
 TEST_F(AudioTest, FormatsThatCrashTheMixerFailAtCreation) {
     struct Case {

@@ -21,7 +21,7 @@ const DWORD kSecondaryBufferFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCA
 // buffer may have, and PCM samples of other than 1 to 4 whole bytes or
 // frames that are not one sample per channel, are refused here as
 // DirectSound itself refuses them: some implementations accept them and
-// then fault in their mixer (a divide by zero, a hung process).
+// then fault in their mixer (a divide by zero, an access violation).
 bool IsPlayableFormat(const WAVEFORMATEX* format) {
     if (format->nSamplesPerSec < kLowestRate || format->nSamplesPerSec > kHighestRate) return false;
     if (format->wFormatTag != WAVE_FORMAT_PCM) return true;

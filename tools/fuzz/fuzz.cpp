@@ -184,16 +184,16 @@ struct WavItem {
 
 // Judges one commanded slot. Played: the variable holds 1 (or 0, already
 // over) and no box came. Refused: the load's error report, then the "LSF"
-// box naming the file, and `errorFlag` in the variable. Returns "" or why
+// box naming the file, and kErrorFlag in the variable. Returns "" or why
 // the case failed; `kind` gets the refusal's kind.
 std::string JudgeSlot(double value, const std::vector<host::MessageBoxRecord>& boxes, const std::string& wavPath,
-                      double errorFlag, std::string* kind) {
+                      std::string* kind) {
     kind->clear();
     if (boxes.empty()) {
         if (value == 1.0 || value == 0.0) return "";
         return "no box, but the variable reads " + std::to_string(value);
     }
-    if (value != errorFlag) return "a box, but the variable reads " + std::to_string(value);
+    if (value != kErrorFlag) return "a box, but the variable reads " + std::to_string(value);
     if (boxes.size() != 2) return std::to_string(boxes.size()) + " boxes";
     *kind = ReportKind(boxes[0].text);
     if (kind->empty()) return "the first box is no error report: " + boxes[0].text;
@@ -206,31 +206,32 @@ void Fail(Tally* tally, const std::string& why) {
     SaveCurrentCase(why.c_str());
 }
 
+// "\cNNN.wav": the file of a batch's case i, in the batch's folder.
+std::string CaseFileName(size_t i) {
+    char name[32];
+    snprintf(name, sizeof name, "\\c%03d.wav", static_cast<int>(i));
+    return name;
+}
+
 bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
     std::string folder = workFolder + "\\wav";
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string ini = "[Config]\nMaxSounds=" + std::to_string(items.size()) + "\nErrorFlag=-7\n[Sounds]\n";
     for (size_t i = 0; i < items.size(); ++i) {
-        char line[64];
-        snprintf(line, sizeof line, "Sound%02d=c%03d.wav\n", static_cast<int>(i), static_cast<int>(i));
-        ini += line;
+        char key[16];
+        snprintf(key, sizeof key, "Sound%02d=", static_cast<int>(i));
+        ini += key + CaseFileName(i).substr(1) + "\n";
     }
     std::string iniPath = folder + "\\fuzz.ini";
     WriteBytes(iniPath, fuzz::Bytes(ini.begin(), ini.end()));
-    for (size_t i = 0; i < items.size(); ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "\\c%03d.wav", static_cast<int>(i));
-        WriteBytes(folder + name, items[i].wav.bytes);
-    }
+    for (size_t i = 0; i < items.size(); ++i) WriteBytes(folder + CaseFileName(i), items[i].wav.bytes);
     if (!StartModuleOn(iniPath) || host::VariableValue("VoiceAvailable") != 1.0) {
         fprintf(stderr, "the module did not start its audio\n");
         return false;
     }
 
     for (size_t i = 0; i < items.size(); ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "\\c%03d.wav", static_cast<int>(i));
-        std::string path = folder + name;
+        std::string path = folder + CaseFileName(i);
         BeginCase(items[i].label, path, ".wav", items[i].wav.recipe);
         ++tally->cases;
         host::ClearMessageBoxes();
@@ -238,7 +239,7 @@ bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
         host::SetVariable(slot.c_str(), 1);
         host::RunFrame();
         std::string kind;
-        std::string why = JudgeSlot(host::VariableValue(slot.c_str()), host::MessageBoxes(), path, kErrorFlag, &kind);
+        std::string why = JudgeSlot(host::VariableValue(slot.c_str()), host::MessageBoxes(), path, &kind);
         if (why.empty() && kind.empty()) {
             ++tally->played;
             Sleep(kMixMillis);
@@ -254,7 +255,7 @@ bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
         if (!why.empty()) Fail(tally, why);
         EndCase();
     }
-    BeginCase("shut-down after " + items.back().label, iniPath, ".ini", "the batch's module shut-down");
+    BeginCase(items.back().label + "-shutdown", iniPath, ".ini", "the module's shut-down after the batch");
     StopModule();
     EndCase();
     return true;
