@@ -1,4 +1,5 @@
 // Devices and shared sound buffers on Wine's real DirectSound.
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -209,31 +210,62 @@ TEST_F(AudioTest, FormatDirectSoundRejectsFailsAtCreation) {
     EXPECT_THAT(host::MessageBoxes()[0].text, HasSubstr(Path("odd.wav")));
 }
 
-// Rates outside what a buffer may have are refused before DirectSound sees
-// them (one such file made Wine's mixer divide by zero); the ends play.
-TEST_F(AudioTest, SampleRatesOutsideTheBuffersRangeFailAtCreation) {
-    for (uint32_t rate : {99u, 200001u, 16143900u}) {
+// Formats that some DirectSound mixers accept and then fault on (a rate of
+// 16143900 divided by zero in Wine's, 48-bit PCM faulted in it) are refused
+// before DirectSound sees them; the rates at the ends and every whole-byte PCM
+// sample size up to 32 bits play.
+TEST_F(AudioTest, FormatsThatCrashTheMixerFailAtCreation) {
+    struct Case {
+        uint32_t rate;
+        uint16_t channels, bits, blockAlign;  // blockAlign 0: channels × bytes per sample
+    };
+    const Case refused[] = {{99, 2, 16, 0}, {200001, 2, 16, 0}, {16143900, 2, 16, 0}, {22050, 2, 48, 0},
+                            {22050, 1, 64, 0}, {22050, 1, 12, 0}, {22050, 2, 0, 0}, {22050, 2, 16, 2},
+                            {22050, 1, 8, 2}, {22050, 2, 24, 8}};
+    int file = 0;
+    auto write = [&](const Case& c, std::vector<uint8_t> samples) {
+        WavLayout layout;
+        layout.rate = c.rate, layout.channels = c.channels, layout.bits = c.bits;
+        std::string path = Path(("format" + std::to_string(file++) + ".wav").c_str());
+        EXPECT_TRUE(WriteWav(path, layout, samples));
+        if (c.blockAlign != 0) {  // the block align field sits at byte 32
+            FILE* out = fopen(path.c_str(), "r+b");
+            EXPECT_NE(out, nullptr);
+            if (out == nullptr) return path;
+            fseek(out, 32, SEEK_SET);
+            uint8_t field[2] = {static_cast<uint8_t>(c.blockAlign), static_cast<uint8_t>(c.blockAlign >> 8)};
+            fwrite(field, 1, 2, out);
+            fclose(out);
+        }
+        return path;
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.channels << " x " << c.bits << " bits, align "
+                                        << c.blockAlign);
         host::ClearMessageBoxes();
-        WavLayout layout;
-        layout.rate = rate;
-        std::string path = Path(("rate" + std::to_string(rate) + ".wav").c_str());
-        ASSERT_TRUE(WriteWav(path, layout, ToneSamples(layout, 2000)));
-        EXPECT_EQ(Load(0, path), nullptr) << rate;
-        ASSERT_EQ(host::MessageBoxes().size(), 2u) << rate;
+        EXPECT_EQ(Load(0, write(c, std::vector<uint8_t>(4800, 0))), nullptr);
+        EXPECT_EQ(table_[0].failed, 1);
+        ASSERT_EQ(host::MessageBoxes().size(), 2u);
         EXPECT_THAT(host::MessageBoxes()[0].text, HasSubstr("Location 6"));
+        EXPECT_THAT(host::MessageBoxes()[1].text, HasSubstr("LSF - Load Sound File Failed"));
     }
-    int slot = 1;
-    for (uint32_t rate : {100u, 200000u}) {
+
+    host::ClearMessageBoxes();
+    const Case played[] = {{100, 2, 16, 0}, {200000, 2, 16, 0}, {22050, 1, 8, 0},
+                           {22050, 2, 16, 0}, {22050, 2, 24, 0}, {22050, 2, 32, 0}};
+    for (const Case& c : played) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.bits << " bits");
         WavLayout layout;
-        layout.rate = rate;
-        std::string path = Path(("rate" + std::to_string(rate) + ".wav").c_str());
-        ASSERT_TRUE(WriteWav(path, layout, ToneSamples(layout, rate / 10)));
-        SoundBuffer* buffer = Load(slot++, path);
-        ASSERT_NE(buffer, nullptr) << rate;
-        EXPECT_EQ(PlaySoundBuffer(buffer, 1), 1);
+        layout.rate = c.rate, layout.channels = c.channels, layout.bits = c.bits;
+        SoundBuffer* buffer = Load(1, write(c, ToneSamples(layout, c.rate / 10)));
+        ASSERT_NE(buffer, nullptr);
+        ASSERT_EQ(PlaySoundBuffer(buffer, 1), 1);
         Sleep(100);  // let the mixer take it
+        EXPECT_EQ(GetSoundBufferPlayState(buffer), 5);
         StopSoundBuffer(buffer, 1);
+        table_[1].buffer = ReleaseSoundBuffer(buffer);
     }
+    EXPECT_TRUE(host::MessageBoxes().empty());
 }
 
 TEST_F(AudioTest, PlayStatesVolumeAndPan) {

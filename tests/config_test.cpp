@@ -194,8 +194,9 @@ TEST_F(ConfigTest, DefaultSlotsAndThePathRules) {
 
 TEST_F(ConfigTest, VolumeRulesInBothUnits) {
     const char* ini =
-        "[Config]\nMaxSounds=8\n[Sounds]\nSound00=bell.wav,50\nSound01=bell.wav,150\nSound02=bell.wav,0.5\n"
-        "Sound03=bell.wav,-2000\nSound04=bell.wav,0\nSound05=bell.wav,abc\nSound06=a,b.wav\nSound07=bell.wav, -30\n";
+        "[Config]\nMaxSounds=12\n[Sounds]\nSound00=bell.wav,50\nSound01=bell.wav,150\nSound02=bell.wav,0.5\n"
+        "Sound03=bell.wav,-2000\nSound04=bell.wav,0\nSound05=bell.wav,abc\nSound06=a,b.wav\nSound07=bell.wav, -30\n"
+        "Sound08=bell.wav,0x32\nSound09=bell.wav,\t+2.5e1\nSound10=bell.wav,-inf\nSound11=bell.wav,5.E0x\n";
     oldVolumeControl = 1;
     LoadIni(ini);
     EXPECT_EQ(slots[0].volume, -5000);
@@ -206,19 +207,27 @@ TEST_F(ConfigTest, VolumeRulesInBothUnits) {
     EXPECT_EQ(slots[4].volume, -10000);
     EXPECT_EQ(slots[5].volume, -10000);
     EXPECT_EQ(std::string(slots[6].wavPath), folder_ + "\\a");
-    EXPECT_TRUE(host::CallsOf("set").size() == 8u);  // only the command variables
+    // Decimal numbers only: hexadecimal and infinity are no numbers; an
+    // exponent counts, and the number ends where the text stops being one.
+    EXPECT_EQ(slots[8].volume, -10000);
+    EXPECT_EQ(slots[9].volume, -7500);
+    EXPECT_EQ(slots[10].volume, -10000);
+    EXPECT_EQ(slots[11].volume, -9500);
+    EXPECT_TRUE(host::CallsOf("set").size() == 12u);  // only the command variables
 
     // In hundredths of a decibel, a positive value switches to percent.
     oldVolumeControl = 0;
     int32_t oldVolumeId = host::RegisterVariable("Old Volume Control");
     moduleVars[kVarOldVolumeControl].id = oldVolumeId;
     DestroySlotTable();
-    LoadIni("[Config]\nMaxSounds=6\n[Sounds]\nSound00=bell.wav,-2000\nSound01=bell.wav,0\nSound02=bell.wav,abc\n"
-            "Sound03=bell.wav, -30x\n");
+    LoadIni("[Config]\nMaxSounds=8\n[Sounds]\nSound00=bell.wav,-2000\nSound01=bell.wav,0\nSound02=bell.wav,abc\n"
+            "Sound03=bell.wav, -30x\nSound04=bell.wav,0x32\nSound05=bell.wav,inf\nSound06=bell.wav,nan\n"
+            "Sound07=bell.wav,Infinity\n");
     EXPECT_EQ(slots[0].volume, -2000);
     EXPECT_EQ(slots[1].volume, 0);
     EXPECT_EQ(slots[2].volume, 0);
     EXPECT_EQ(slots[3].volume, -30);
+    for (int i = 4; i < 8; ++i) EXPECT_EQ(slots[i].volume, 0) << i;
     EXPECT_EQ(host::VariableValue("Old Volume Control"), 0.0);
     DestroySlotTable();
     LoadIni("[Config]\nMaxSounds=1\n[Sounds]\nSound00=bell.wav,0.5\n");

@@ -17,6 +17,19 @@ const DWORD kLowestRate = 100;
 const DWORD kHighestRate = 200000;
 const DWORD kSecondaryBufferFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY | DSBCAPS_LOCSOFTWARE;
 
+// Whether DirectSound may be handed this format. Rates outside what a
+// buffer may have, and PCM samples of other than 1 to 4 whole bytes or
+// frames that are not one sample per channel, are refused here as
+// DirectSound itself refuses them: some implementations accept them and
+// then fault in their mixer (a divide by zero, an access violation).
+bool IsPlayableFormat(const WAVEFORMATEX* format) {
+    if (format->nSamplesPerSec < kLowestRate || format->nSamplesPerSec > kHighestRate) return false;
+    if (format->wFormatTag != WAVE_FORMAT_PCM) return true;
+    WORD bits = format->wBitsPerSample;
+    if (bits == 0 || bits % 8 != 0 || bits > 32) return false;
+    return format->nBlockAlign == format->nChannels * (bits / 8);
+}
+
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // Equal when only the ASCII letters' case differs.
@@ -76,10 +89,7 @@ int32_t CreateSoundBufferFromFile(SoundBuffer* buffer, const wchar_t* widePath, 
     IDirectSound* device = useVoice == 1 && gaugeSound.voiceDevice != nullptr ? gaugeSound.voiceDevice : gaugeSound.primaryDevice;
     IDirectSoundBuffer* created = nullptr;
     HRESULT hr = device != nullptr ? DS_OK : DSERR_UNINITIALIZED;
-    // A rate DirectSound cannot play is refused as DirectSound itself refuses
-    // it; some implementations accept it and then fault in their mixer.
-    DWORD rate = desc.lpwfxFormat->nSamplesPerSec;
-    if (hr == DS_OK && (rate < kLowestRate || rate > kHighestRate)) hr = DSERR_INVALIDPARAM;
+    if (hr == DS_OK && !IsPlayableFormat(desc.lpwfxFormat)) hr = DSERR_INVALIDPARAM;
     if (hr == DS_OK) hr = device->CreateSoundBuffer(&desc, &created, nullptr);
     if (hr == DS_OK && created == nullptr) hr = E_FAIL;
     if (hr != DS_OK) {
@@ -146,38 +156,29 @@ SoundBuffer* AcquireSoundBuffer(const char* path, int useVoice) {
 }
 
 int32_t FillSoundBuffer(SoundBuffer* buffer) {
-    uint32_t size = buffer->reader->dataChunk.cksize;
-    uint8_t* staging = static_cast<uint8_t*>(malloc(size > 0 ? size : 1));
-    if (staging == nullptr) {
-        ReportError(E_OUTOFMEMORY, kLocationAllocSamples, nullptr);
-        return E_OUTOFMEMORY;
-    }
-    // The reader's own failures are positive multimedia codes as well as
-    // negative ones; either way the samples are not all there.
-    uint32_t bytesRead = 0;
-    int32_t status = WavReaderRead(buffer->reader, staging, size, &bytesRead);
-    if (status != 0) {
-        ReportError(status, kLocationReadSamples, nullptr);
-        free(staging);
-        return status;
-    }
-    WavReaderResetToData(buffer->reader);
-
+    // The samples go straight into the locked buffer: a staging copy of the
+    // whole sound doubled the time a load takes, and the memory it holds.
     void* region = nullptr;
     DWORD regionBytes = 0;
     HRESULT hr = buffer->dsBuffer->Lock(0, buffer->bufferBytes, &region, &regionBytes, nullptr, nullptr, 0);
     if (FAILED(hr)) {
         ReportError(hr, kLocationLockBuffer, nullptr);
-        free(staging);
         return hr;
     }
-    // Never more than was read, nor more than the region holds.
-    DWORD copied = buffer->bufferBytes;
-    if (copied > bytesRead) copied = bytesRead;
-    if (copied > regionBytes) copied = regionBytes;
-    if (region != nullptr) memcpy(region, staging, copied);
-    buffer->dsBuffer->Unlock(region, copied, nullptr, 0);
-    free(staging);
+    // Never more than the chunk holds, nor more than the region holds.
+    uint32_t size = buffer->reader->dataChunk.cksize;
+    if (region == nullptr) regionBytes = 0;
+    if (size > regionBytes) size = regionBytes;
+    // The reader's own failures are positive multimedia codes as well as
+    // negative ones; either way the samples are not all there.
+    uint32_t bytesRead = 0;
+    int32_t status = WavReaderRead(buffer->reader, region, size, &bytesRead);
+    buffer->dsBuffer->Unlock(region, bytesRead, nullptr, 0);
+    if (status != 0) {
+        ReportError(status, kLocationReadSamples, nullptr);
+        return status;
+    }
+    WavReaderResetToData(buffer->reader);
     return 0;
 }
 

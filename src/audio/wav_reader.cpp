@@ -167,8 +167,8 @@ int32_t WavReaderRead(WavReader* reader, void* dest, uint32_t size, uint32_t* by
     if (!reader || !bytesRead || (!dest && size)) return kFail;
     if (!reader->file || reader->dataChunk.ckid != kData) return kFail;
 
-    // The samples are copied straight out of the file's I/O buffer, which
-    // is refilled whenever it runs dry.
+    // The samples are copied straight out of the file's I/O buffer, a whole
+    // span at a time, and the buffer is refilled whenever it runs dry.
     MMIOINFO info;
     MMRESULT result = mmioGetInfo(reader->file, &info, 0);
     if (result) return (int32_t)result;
@@ -189,7 +189,11 @@ int32_t WavReaderRead(WavReader* reader, void* dest, uint32_t size, uint32_t* by
                 break;
             }
         }
-        out[copied++] = (uint8_t)*info.pchNext++;
+        uint32_t span = (uint32_t)(info.pchEndRead - info.pchNext);
+        if (span > n - copied) span = n - copied;
+        memcpy(out + copied, info.pchNext, span);
+        info.pchNext += span;
+        copied += span;
     }
 
     // The buffer goes back on every path, so that the file position stays

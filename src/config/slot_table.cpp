@@ -15,6 +15,37 @@ namespace {
 int slotRecords = 0;  // records in the table, the global-commands slot included
 
 const int kEntryChars = 128;  // at most 127 characters per [Sounds] or [LVars] value
+// A composed path: the configuration's folder, a separator, a [Sounds] value.
+const int kComposedChars = kNameLength + kEntryChars + 2;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number at the start of a volume text: leading blanks, an optional
+// sign, digits with an optional decimal point, an optional exponent. Only
+// that is read; hexadecimal, "inf" and "nan", which the C library would
+// take, are no number here. No number gives 0.
+double ReadVolumeNumber(const char* text) {
+    const char* start = text;
+    while (*start == ' ' || (*start >= '\t' && *start <= '\r')) ++start;
+    const char* end = start;
+    if (*end == '+' || *end == '-') ++end;
+    int digits = 0;
+    for (; IsDigit(*end); ++end) ++digits;
+    if (*end == '.')
+        for (++end; IsDigit(*end); ++end) ++digits;
+    if (digits == 0) return 0.0;
+    if (*end == 'e' || *end == 'E') {
+        const char* exponent = end + 1;
+        if (*exponent == '+' || *exponent == '-') ++exponent;
+        if (IsDigit(*exponent)) {
+            while (IsDigit(*exponent)) ++exponent;
+            end = exponent;
+        }
+    }
+    char number[kComposedChars];
+    snprintf(number, sizeof number, "%.*s", static_cast<int>(end - start), start);
+    return strtod(number, nullptr);
+}
 
 // (trunc(min(p, 100)) - 100) * 100, kept within the int range.
 int32_t PercentToVolume(double percent) {
@@ -46,7 +77,7 @@ void ReadSlot(int index) {
 
     snprintf(key, sizeof key, "Sound%02d", index);
     GetPrivateProfileStringA("Sounds", key, "", value, sizeof value, iniPath);
-    char composed[kNameLength + kEntryChars + 2];
+    char composed[kComposedChars];
     ComposeSoundPath(value, index, composed, sizeof composed);
 
     char* comma = strchr(composed, ',');
@@ -57,7 +88,7 @@ void ReadSlot(int index) {
     slot->volume = 0;
     if (comma != nullptr) {
         const char* volumeText = comma + 1;
-        double percent = strtod(volumeText, nullptr);
+        double percent = ReadVolumeNumber(volumeText);
         if (oldVolumeControl == 1) {
             slot->volume = PercentToVolume(percent);
         } else if (percent > 0.0) {

@@ -20,49 +20,60 @@ namespace {
 const int32_t kPauseProbeToken = 604;
 ModuleVar pauseProbe = {kPauseProbeToken, nullptr, 0, 0.0, 0.0};
 
+// The probe's value in the judge's previous pre-update. Like the muting
+// state it is kept across a module restart.
+double lastProbeValue = 0.0;
+
 // Every Sound gauge on a panel runs the whole cycle, so with two of them the
 // second would find the clock unchanged since the first, within one frame,
-// and take it for a pause. Each instance is compared with its own last
-// probe; instances beyond the table share its last entry.
-struct ProbeHistory {
+// and take it for a pause. One gauge, the judge, probes for all; the others
+// keep its finding. When another gauge comes round twice without the judge
+// running in between, the judge's gauge is gone and that gauge takes over.
+// A fixed record, whatever the number of gauges and restarts.
+struct PauseJudge {
+    bool chosen;
     const GaugeHeader* gauge;
-    double lastValue;
+    bool roundOpen;  // a gauge other than the judge ran since the judge did
+    const GaugeHeader* roundFirst;
 };
-const int kProbeHistories = 8;
-ProbeHistory probeHistories[kProbeHistories];
-int probeHistoryCount = 0;
+PauseJudge judge = {false, nullptr, false, nullptr};
 
-double* LastProbeValue(const GaugeHeader* gauge) {
-    for (int i = 0; i < probeHistoryCount; ++i) {
-        if (probeHistories[i].gauge == gauge) return &probeHistories[i].lastValue;
+// Whether this pre-update's gauge judges the pause.
+bool JudgesThePause(const GaugeHeader* gauge) {
+    if (!judge.chosen || judge.gauge == gauge || (judge.roundOpen && judge.roundFirst == gauge)) {
+        judge = {true, gauge, false, nullptr};
+        return true;
     }
-    if (probeHistoryCount == kProbeHistories) return &probeHistories[kProbeHistories - 1].lastValue;
-    probeHistories[probeHistoryCount] = {gauge, 0.0};
-    return &probeHistories[probeHistoryCount++].lastValue;
+    if (!judge.roundOpen) {
+        judge.roundOpen = true;
+        judge.roundFirst = gauge;
+    }
+    return false;
 }
 
 // An unchanged value counts as a pause. Without the host's look-up nothing
 // can change, so the probe is left out rather than reading a pause for ever.
-void ProbePause(const GaugeHeader* gauge) {
+void ProbePause() {
     PanelServices* services = HostServices();
     if (services == nullptr || services->lookup_var == nullptr) return;
     pauseProbe.id = kPauseProbeToken;
     services->lookup_var(&pauseProbe);
-    double* lastValue = LastProbeValue(gauge);
-    if (pauseProbe.var_value == *lastValue) {
+    if (pauseProbe.var_value == lastProbeValue) {
         silenced = 1;
         simPaused = 1;
     } else {
         simPaused = 0;
     }
-    *lastValue = pauseProbe.var_value;
+    lastProbeValue = pauseProbe.var_value;
 }
 
 }  // namespace
 
+void ForgetPauseJudge() { judge = {false, nullptr, false, nullptr}; }
+
 void ApplySilencing(const GaugeHeader* gauge) {
     silenced = simSoundOn == 0 ? 1 : 0;
-    if (simConnectActive == 0) ProbePause(gauge);
+    if (simConnectActive == 0 && JudgesThePause(gauge)) ProbePause();
     if (simPaused != 0) silenced = 1;
 
     if (silenced == 1) {
