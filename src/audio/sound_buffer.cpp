@@ -156,29 +156,38 @@ SoundBuffer* AcquireSoundBuffer(const char* path, int useVoice) {
 }
 
 int32_t FillSoundBuffer(SoundBuffer* buffer) {
-    // The samples go straight into the locked buffer: a staging copy of the
-    // whole sound doubled the time a load takes, and the memory it holds.
+    uint32_t size = buffer->reader->dataChunk.cksize;
+    uint8_t* staging = static_cast<uint8_t*>(malloc(size > 0 ? size : 1));
+    if (staging == nullptr) {
+        ReportError(E_OUTOFMEMORY, kLocationAllocSamples, nullptr);
+        return E_OUTOFMEMORY;
+    }
+    // The reader's own failures are positive multimedia codes as well as
+    // negative ones; either way the samples are not all there.
+    uint32_t bytesRead = 0;
+    int32_t status = WavReaderRead(buffer->reader, staging, size, &bytesRead);
+    if (status != 0) {
+        ReportError(status, kLocationReadSamples, nullptr);
+        free(staging);
+        return status;
+    }
+    WavReaderResetToData(buffer->reader);
+
     void* region = nullptr;
     DWORD regionBytes = 0;
     HRESULT hr = buffer->dsBuffer->Lock(0, buffer->bufferBytes, &region, &regionBytes, nullptr, nullptr, 0);
     if (FAILED(hr)) {
         ReportError(hr, kLocationLockBuffer, nullptr);
+        free(staging);
         return hr;
     }
-    // Never more than the chunk holds, nor more than the region holds.
-    uint32_t size = buffer->reader->dataChunk.cksize;
-    if (region == nullptr) regionBytes = 0;
-    if (size > regionBytes) size = regionBytes;
-    // The reader's own failures are positive multimedia codes as well as
-    // negative ones; either way the samples are not all there.
-    uint32_t bytesRead = 0;
-    int32_t status = WavReaderRead(buffer->reader, region, size, &bytesRead);
-    buffer->dsBuffer->Unlock(region, bytesRead, nullptr, 0);
-    if (status != 0) {
-        ReportError(status, kLocationReadSamples, nullptr);
-        return status;
-    }
-    WavReaderResetToData(buffer->reader);
+    // Never more than was read, nor more than the region holds.
+    DWORD copied = buffer->bufferBytes;
+    if (copied > bytesRead) copied = bytesRead;
+    if (copied > regionBytes) copied = regionBytes;
+    if (region != nullptr) memcpy(region, staging, copied);
+    buffer->dsBuffer->Unlock(region, copied, nullptr, 0);
+    free(staging);
     return 0;
 }
 
