@@ -1,11 +1,12 @@
 // panelhost: runs the module, its configuration and its WAV files without
 // the simulator. A scenario scripts what the XML gauges and the simulator do;
-// --check loads every configured sound once. The command line, and the host
+// --check checks an aircraft's sound set-up. The command line, and the host
 // program's run of it.
 #include <stdio.h>
 #include <string.h>
 
 #include "tests/doubles/simconnect/simconnect_double.h"
+#include "host/host.h"
 #include "tools/panelhost/panelhost.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
-    "       panelhost --check CONFIG.ini [--module PATH]\n";
+    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n";
 
 int Usage(const char* why) {
     fprintf(stderr, "panelhost: %s\n%s", why, kUsage);
@@ -32,6 +33,8 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->moduleGiven = true;
         } else if (strcmp(arg, "--check") == 0 && hasValue) {
             options->checkConfig = argv[++i];
+        } else if (strcmp(arg, "--sim-folder") == 0 && hasValue) {
+            options->simFolder = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
             others = true;
@@ -57,9 +60,11 @@ int ReadOptions(int argc, char** argv, Options* options) {
         }
     }
     if (!options->checkConfig.empty()) {
-        if (!options->scenarioPath.empty() || others) return Usage("--check takes a configuration and --module only");
+        if (!options->scenarioPath.empty() || others)
+            return Usage("--check takes a path, --sim-folder and --module only");
         return 0;
     }
+    if (!options->simFolder.empty()) return Usage("--sim-folder goes with --check");
     if (options->scenarioPath.empty()) return Usage("no scenario given");
     return 0;
 }

@@ -1,0 +1,104 @@
+// --check: an INI file, a panel.cfg or an aircraft folder, checked as the
+// simulator and the module would read them.
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/panelhost/check.h"
+
+namespace {
+
+// The folder above the last "SimObjects" (or else "Aircraft") folder on the
+// path, or "" when the path lies below neither.
+std::string SimFolderAbove(const std::string& path) {
+    for (const char* marker : {"SimObjects", "Aircraft"}) {
+        for (size_t end = path.size(); end != std::string::npos && end > 0; end = path.find_last_of('\\', end - 1)) {
+            std::string folder = path.substr(0, end);
+            if (SameName(folder.substr(folder.find_last_of('\\') + 1), marker) && folder.find('\\') != std::string::npos)
+                return FolderOf(folder);
+        }
+    }
+    return "";
+}
+
+std::string Unquoted(const std::string& value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+void CheckAircraft(const Options& options, const std::string& aircraftFolder, const CheckPlace& place,
+                   const std::vector<std::string>& moduleGauges) {
+    std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
+    Heading("aircraft %s", aircraftCfg.c_str());
+    std::string text;
+    TextState state = ReadTextFile(aircraftCfg, &text);
+    if (state != kTextOk) {
+        ReportError(aircraftCfg, 0, "", std::string("the aircraft configuration ") + TextStateMeaning(state));
+        return;
+    }
+    // Each variation's panel, each distinct panel checked once.
+    std::vector<std::string> panels;
+    int variations = 0;
+    for (const CfgSection& section : ParseCfg(text, true)) {
+        if (_strnicmp(section.name.c_str(), "fltsim.", 7) != 0) continue;
+        ++variations;
+        std::string suffix;
+        for (const CfgEntry& entry : section.entries)
+            if (SameName(entry.key, "panel")) suffix = Trimmed(Unquoted(entry.value));
+        std::string folder = aircraftFolder + "\\panel" + (suffix.empty() ? "" : "." + suffix);
+        std::string panelCfg = folder + "\\panel.cfg";
+        if (!IsFile(panelCfg)) {
+            ReportError(aircraftCfg, section.line, "[" + section.name + "]",
+                    "its panel " + panelCfg + " is not there: the simulator shows no panel and plays no sound "
+                    "for this variation; set panel= to the suffix of an existing panel folder");
+            continue;
+        }
+        std::string final = FollowAlias(panelCfg);
+        if (final.empty()) continue;
+        bool seen = false;
+        for (const std::string& panel : panels) seen = seen || SameName(panel, final);
+        if (!seen) panels.push_back(final);
+    }
+    if (variations == 0)
+        ReportError(aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
+    for (const std::string& panel : panels) CheckPanel(options, panel, place, moduleGauges);
+}
+
+int RunCheck(const Options& options) {
+    std::string path = FullPath(options.checkConfig);
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    CheckPlace place;
+    place.simFolder = !options.simFolder.empty() ? FullPath(options.simFolder) : SimFolderAbove(path);
+    if (place.simFolder.empty()) place.simFolder = FullPath(".");
+    place.gaugesFolder = place.simFolder + "\\Gauges";
+
+    // The module's own gauge names; a module that cannot be loaded stops the check.
+    std::vector<std::string> moduleGauges;
+    if (!ReadModuleGauges(options, &moduleGauges)) return kExitUnusable;
+    bool hasSound = false;
+    for (const std::string& name : moduleGauges) hasSound = hasSound || name == "Sound";
+    if (!hasSound) {
+        fprintf(stderr, "panelhost: the module %s has no Sound gauge\n", options.modulePath.c_str());
+        return kExitUnusable;
+    }
+
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    Heading("simulator folder %s", place.simFolder.c_str());
+    if (IsFolder(path) && IsFile(path + "\\aircraft.cfg")) {
+        CheckAircraft(options, path, place, moduleGauges);
+    } else if (SameName(name, "aircraft.cfg")) {
+        CheckAircraft(options, FolderOf(path), place, moduleGauges);
+    } else if (SameName(name, "panel.cfg")) {
+        std::string panel = FollowAlias(path);
+        if (!panel.empty()) CheckPanel(options, panel, place, moduleGauges);
+    } else if (IsFolder(path)) {
+        ReportError(path, 0, "", "a folder without aircraft.cfg: give an INI file, a panel.cfg or an "
+                                            "aircraft folder (the one that holds aircraft.cfg)");
+    } else {
+        Heading("configuration %s", path.c_str());
+        ConfigResult result;
+        CheckConfiguration(options, path, &result);
+    }
+    return ReportSummary();
+}

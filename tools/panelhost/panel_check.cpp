@@ -1,0 +1,255 @@
+// The check of one panel: its gauge lines, the module file the simulator
+// would load for the module's gauges, the configuration each Sound gauge
+// names, and the XML gauges that write the module's variables.
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/panelhost/check.h"
+#include "tools/panelhost/xml_gauges.h"
+
+namespace {
+
+const int kMaxAliasSteps = 8;
+const char kSoundGauge[] = "Sound";
+
+struct GaugeLine {
+    int line;
+    std::string container;
+    std::string gauge;
+    std::string parameter;
+};
+
+// "<word><digits>", any letter case.
+bool IsNumbered(const std::string& name, const char* word) {
+    size_t length = strlen(word);
+    return name.size() > length && _strnicmp(name.c_str(), word, length) == 0 &&
+           name.find_first_not_of("0123456789", length) == std::string::npos;
+}
+
+// The gauge lines of every [WindowNN] and [VCockpitNN] section, in file order.
+std::vector<GaugeLine> GaugeLines(const std::vector<CfgSection>& sections) {
+    std::vector<GaugeLine> lines;
+    for (const CfgSection& section : sections) {
+        if (!IsNumbered(section.name, "Window") && !IsNumbered(section.name, "VCockpit")) continue;
+        for (const CfgEntry& entry : section.entries) {
+            if (!IsNumbered(entry.key, "gauge")) continue;
+            std::string name = entry.value.substr(0, entry.value.find(','));
+            size_t bang = name.find('!');
+            if (bang == std::string::npos) continue;
+            GaugeLine gauge = {entry.line, Trimmed(name.substr(0, bang)), Trimmed(name.substr(bang + 1)), ""};
+            size_t comma = 0;
+            for (int n = 0; n < 5 && comma != std::string::npos; ++n) comma = entry.value.find(',', comma + 1);
+            if (comma != std::string::npos) gauge.parameter = Trimmed(entry.value.substr(comma + 1));
+            lines.push_back(gauge);
+        }
+    }
+    return lines;
+}
+
+// The compiled module <container>.gau or .dll in the folder, or "".
+std::string CompiledModuleIn(const std::string& folder, const std::string& container) {
+    for (const char* extension : {".gau", ".dll"}) {
+        std::string path = folder + "\\" + container + extension;
+        if (IsFile(path)) return path;
+    }
+    return "";
+}
+
+bool ExistsAsTheModuleSees(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+struct PanelRun {
+    const Options& options;
+    const CheckPlace& place;
+    std::string panelCfg;
+    std::string panelFolder;
+    std::vector<std::string> moduleGauges;  // as the module names them
+    ConfigResult config;                    // of the first Sound gauge
+    bool configChecked = false;
+    std::vector<ModuleVar> vars;            // its variables, the slots' first
+
+    void CollectVariables() {
+        if (!configChecked) return;
+        for (const std::string& name : config.slotVars) vars.push_back({name, kVarCommand});
+        vars.push_back({config.globalVar, kVarGlobalCommands});
+        for (const std::string& name : config.otherVars) vars.push_back({name, kVarOther});
+    }
+
+    bool IsModuleGauge(const std::string& gauge) const {
+        for (const std::string& name : moduleGauges)
+            if (SameName(name, gauge)) return true;
+        return false;
+    }
+
+    void CheckSoundGauge(const GaugeLine& line, const std::string& modulePath) {
+        Heading("gauge %s!%s  %s:%d", line.container.c_str(), line.gauge.c_str(), panelCfg.c_str(), line.line);
+        ResolvedParameter resolved = ResolveParameter(line.parameter, modulePath, place.simFolder);
+        Note("parameter \"%s\": %s", line.parameter.c_str(), resolved.form);
+        if (resolved.climbs)
+            ReportWarning(panelCfg, line.line, line.parameter,
+                    "a leading ..\\ does not climb a folder: the module drops the first dot and looks for " +
+                        resolved.candidate + "; write .\\ for the simulator's folder, or a full path");
+        std::string iniPath = resolved.candidate;
+        if (!resolved.fits || !ExistsAsTheModuleSees(resolved.candidate)) {
+            ReportError(panelCfg, line.line, line.parameter,
+                    "the module looks for " + resolved.candidate +
+                        (resolved.fits ? ", which is not there" : ", longer than the 259 characters it takes") +
+                        ": it shows \"Config File Not Found\" and takes " + resolved.defaultPath +
+                        "; give the INI file's path");
+            if (!IsFile(resolved.defaultPath)) return;
+            iniPath = resolved.defaultPath;
+        }
+        Heading("configuration %s", iniPath.c_str());
+        ConfigResult result;
+        CheckConfiguration(options, iniPath, &result);
+        if (!configChecked) config = result, configChecked = true;
+    }
+
+    // Checks an XML gauge once; false when the simulator finds none.
+    bool CheckXml(const GaugeLine& line, std::vector<bool>* written) {
+        // A compiled module in the Gauges folder comes before the XML gauges
+        // there: then only the panel folder is searched.
+        bool compiledInGauges = !CompiledModuleIn(place.gaugesFolder, line.container).empty();
+        std::vector<Finding> findings;
+        bool found = CheckXmlGauge(panelFolder, compiledInGauges ? panelFolder : place.gaugesFolder, line.container,
+                                   line.gauge, vars, written, &findings);
+        ReportAll(findings);
+        return found;
+    }
+};
+
+}  // namespace
+
+std::string FollowAlias(const std::string& panelCfg) {
+    std::string current = panelCfg;
+    for (int step = 0; step <= kMaxAliasSteps; ++step) {
+        std::string text;
+        TextState state = ReadTextFile(current, &text);
+        if (state != kTextOk) {
+            ReportError(current, 0, "", std::string("the panel configuration ") + TextStateMeaning(state));
+            return "";
+        }
+        std::vector<CfgSection> sections = ParseCfg(text, true);
+        const CfgSection* fltsim = FindSection(sections, "fltsim");
+        const CfgEntry* alias = nullptr;
+        for (size_t i = 0; fltsim != nullptr && i < fltsim->entries.size(); ++i)
+            if (SameName(fltsim->entries[i].key, "alias")) alias = &fltsim->entries[i];
+        if (alias == nullptr) return current;
+        // Relative to the folder that holds the aircraft folders.
+        std::string holder = FolderOf(FolderOf(FolderOf(current)));
+        std::string target = holder + "\\" + alias->value + "\\panel.cfg";
+        Note("%s:%d: alias=%s: the panel of %s", current.c_str(), alias->line, alias->value.c_str(), target.c_str());
+        if (!IsFile(target)) {
+            ReportError(current, alias->line, alias->value,
+                    "the alias leads to " + target + ", which is not there; name <aircraft folder>\\<panel folder>");
+            return "";
+        }
+        current = FullPath(target);
+    }
+    ReportError(panelCfg, 0, "", "the aliases go round in a circle, or more than 8 deep");
+    return "";
+}
+
+void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
+                const std::vector<std::string>& moduleGauges) {
+    Heading("panel %s", panelCfg.c_str());
+    std::string text;
+    TextState state = ReadTextFile(panelCfg, &text);
+    if (state != kTextOk) {
+        ReportError(panelCfg, 0, "", std::string("the panel configuration ") + TextStateMeaning(state));
+        return;
+    }
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}};
+    std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
+
+    // The module's containers: those that hold one of its gauges, and the module file's own name.
+    std::string moduleStem = FileName(options.modulePath);
+    moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
+    std::vector<std::string> containers;
+    for (const GaugeLine& line : lines) {
+        bool ours = run.IsModuleGauge(line.gauge) || SameName(line.container, moduleStem);
+        bool listed = false;
+        for (const std::string& container : containers) listed = listed || SameName(container, line.container);
+        if (ours && !listed) containers.push_back(line.container);
+    }
+    auto isModuleContainer = [&](const std::string& name) {
+        for (const std::string& container : containers)
+            if (SameName(container, name)) return true;
+        return false;
+    };
+
+    std::vector<std::string> modulePaths;
+    for (const std::string& container : containers) {
+        std::string found = CompiledModuleIn(run.panelFolder, container);
+        if (found.empty()) found = CompiledModuleIn(place.gaugesFolder, container);
+        int firstLine = 0;
+        for (const GaugeLine& line : lines)
+            if (firstLine == 0 && SameName(line.container, container)) firstLine = line.line;
+        if (found.empty()) {
+            ReportError(panelCfg, firstLine, container,
+                    "no " + container + ".gau or " + container + ".dll in " + run.panelFolder + " or " +
+                        place.gaugesFolder + ": the simulator loads no module for it; put the module there");
+            found = run.panelFolder + "\\" + container + ".gau";  // where the paths would be taken from
+        } else {
+            Note("module %s", found.c_str());
+        }
+        modulePaths.push_back(found);
+    }
+
+    int soundGauges = 0;
+    for (const GaugeLine& line : lines) {
+        if (!isModuleContainer(line.container)) continue;
+        if (!run.IsModuleGauge(line.gauge)) {
+            ReportError(panelCfg, line.line, line.container + "!" + line.gauge,
+                    "the module has no gauge of that name; its gauges are " + moduleGauges[0] +
+                        (moduleGauges.size() > 1 ? " and " + moduleGauges[1] : std::string()));
+            continue;
+        }
+        if (!SameName(line.gauge, kSoundGauge)) continue;
+        if (++soundGauges > 1)
+            ReportWarning(panelCfg, line.line, line.container + "!" + line.gauge,
+                    "more than one Sound gauge: each runs the module's whole cycle, so every command is served "
+                    "once per Sound gauge per frame; keep one");
+        size_t which = 0;
+        while (!SameName(containers[which], line.container)) ++which;
+        run.CheckSoundGauge(line, modulePaths[which]);
+    }
+    if (soundGauges == 0)
+        ReportError(panelCfg, 0, "", "no Sound gauge of the module: it loads no configuration and plays "
+                                                "nothing; add gaugeNN=<module>!Sound, 0,0,1,1, <INI path> to a "
+                                                "[WindowNN] or [VCockpitNN] section");
+
+    run.CollectVariables();
+    std::vector<bool> written(run.vars.size(), false);
+    std::vector<std::string> seen;
+    for (const GaugeLine& line : lines) {
+        if (isModuleContainer(line.container) || !CompiledModuleIn(run.panelFolder, line.container).empty()) continue;
+        std::string name = line.container + "!" + line.gauge;
+        bool done = false;
+        for (const std::string& other : seen) done = done || SameName(other, name);
+        if (done) continue;
+        seen.push_back(name);
+        Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
+        if (!run.CheckXml(line, &written))
+            ReportError(panelCfg, line.line, name,
+                    "no such XML gauge in " + run.panelFolder + " or " + place.gaugesFolder + " (as " + line.container +
+                        "\\" + line.gauge + ".xml or inside " + line.container +
+                        ".cab): the simulator shows nothing for it");
+    }
+    if (!run.config.ran) return;
+    for (size_t n = 0; n < run.config.configured.size(); ++n) {
+        size_t var = static_cast<size_t>(run.config.configured[n]);
+        if (!written[var])
+            ReportWarning(run.config.iniPath, run.config.configuredLines[n], run.vars[var].name,
+                          "no XML gauge of this panel writes this command variable, so " +
+                              run.config.configuredKeys[n] + " never plays; write a command into (L:" +
+                              run.vars[var].name + ", number)");
+    }
+}
