@@ -7,15 +7,13 @@
 
 namespace {
 
-// The folder above the last "SimObjects" (or else "Aircraft") folder on the
-// path, or "" when the path lies below neither.
-std::string SimFolderAbove(const std::string& path) {
-    for (const char* marker : {"SimObjects", "Aircraft"}) {
-        for (size_t end = path.size(); end != std::string::npos && end > 0; end = path.find_last_of('\\', end - 1)) {
-            std::string folder = path.substr(0, end);
-            if (SameName(folder.substr(folder.find_last_of('\\') + 1), marker) && folder.find('\\') != std::string::npos)
-                return FolderOf(folder);
-        }
+// The folder that holds the nearest "SimObjects" (or older "Aircraft") folder
+// above the aircraft folder, or "" when there is none.
+std::string SimFolderAbove(const std::string& aircraftFolder) {
+    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
+         folder = FolderOf(folder)) {
+        std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
     }
     return "";
 }
@@ -68,8 +66,14 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
 int RunCheck(const Options& options) {
     std::string path = FullPath(options.checkConfig);
     while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    bool isAircraft = IsFolder(path) && IsFile(path + "\\aircraft.cfg");
+    // The aircraft folder: the path itself, above a panel folder, or beside an INI file.
+    std::string aircraftFolder = isAircraft ? path
+                                 : SameName(name, "panel.cfg") ? FolderOf(FolderOf(path))
+                                                               : FolderOf(path);
     CheckPlace place;
-    place.simFolder = !options.simFolder.empty() ? FullPath(options.simFolder) : SimFolderAbove(path);
+    place.simFolder = !options.simFolder.empty() ? FullPath(options.simFolder) : SimFolderAbove(aircraftFolder);
     if (place.simFolder.empty()) place.simFolder = FullPath(".");
     place.gaugesFolder = place.simFolder + "\\Gauges";
 
@@ -83,9 +87,12 @@ int RunCheck(const Options& options) {
         return kExitUnusable;
     }
 
-    std::string name = path.substr(path.find_last_of('\\') + 1);
     Heading("simulator folder %s", place.simFolder.c_str());
-    if (IsFolder(path) && IsFile(path + "\\aircraft.cfg")) {
+    if (path.size() >= MAX_PATH) {
+        ReportError(path, 0, "", "the path is " + std::to_string(path.size()) +
+                                     " characters long: Windows programs, the simulator and the module among them, "
+                                     "take at most 259; move it to a shorter path");
+    } else if (isAircraft) {
         CheckAircraft(options, path, place, moduleGauges);
     } else if (SameName(name, "aircraft.cfg")) {
         CheckAircraft(options, FolderOf(path), place, moduleGauges);

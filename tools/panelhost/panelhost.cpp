@@ -98,10 +98,20 @@ bool ReadFile(const std::string& path, std::string* text) {
 }  // namespace
 
 std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) return path;
-    return full;
+    // Through the wide API: a Linux path may be longer than the ANSI one takes.
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0) return path;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], wideLength);
+    DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    int narrowLength = WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(narrowLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), &narrow[0], narrowLength, nullptr, nullptr);
+    return narrow;
 }
 
 bool LoadFreshModule(const Options& options) {
