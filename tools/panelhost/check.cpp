@@ -26,6 +26,7 @@ const size_t kControlNameChars = 129; // the eight variable keys of [Config]
 // The slot table's layout as the module publishes it.
 const size_t kSlotRecordBytes = 824;
 const size_t kLoadedOffset = 4;
+const size_t kFailedOffset = 20;
 const size_t kWavPathOffset = 32;
 const size_t kVarNameOffset = 296;
 const size_t kBufferOffset = 820;
@@ -40,6 +41,7 @@ struct SlotView {
     std::string wavPath;
     std::string variable;
     bool loaded;
+    bool failed;
     uint32_t buffer;
 };
 
@@ -197,6 +199,9 @@ TableView ReadSlotTable() {
             int32_t loaded;
             memcpy(&loaded, record + kLoadedOffset, sizeof loaded);
             slot.loaded = loaded != 0;
+            int32_t failed;
+            memcpy(&failed, record + kFailedOffset, sizeof failed);
+            slot.failed = failed != 0;
             memcpy(&slot.buffer, record + kBufferOffset, sizeof slot.buffer);
             if (i == count) table.globalVariable = slot.variable;
             else table.slots.push_back(slot);
@@ -215,10 +220,14 @@ std::string ModuleIniPath(int debugger) {
     return "";
 }
 
-std::string JoinedBoxes(size_t from) {
+// The boxes shown since `from`, those that name `about` when it is given.
+std::string JoinedBoxes(size_t from, const std::string& about = "") {
     std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
     std::string text;
-    for (size_t i = from; i < boxes.size(); ++i) text += (i > from ? "  then " : "") + BoxText(boxes[i]);
+    for (size_t i = from; i < boxes.size(); ++i) {
+        if (!about.empty() && boxes[i].text.find(about) == std::string::npos) continue;
+        text += (text.empty() ? "" : "  then ") + BoxText(boxes[i]);
+    }
     return text;
 }
 
@@ -241,12 +250,34 @@ void CollectVariables(const TableView& table, ConfigResult* result) {
     }
 }
 
+// Judges a configured slot by its own state in the module's table after its
+// command: whether it loaded, whether it failed, and the boxes of its command
+// (those naming its file, when other slots were commanded with it).
+bool JudgeSlot(Checker* checker, const ConfigResult& result, size_t n, size_t boxesBefore, bool commandedAlone) {
+    int slot = result.configured[n];
+    TableView table = ReadSlotTable();
+    const SlotView& view = table.slots[static_cast<size_t>(slot)];
+    std::string boxes = JoinedBoxes(boxesBefore, commandedAlone ? "" : view.wavPath);
+    int line = result.configuredLines[n];
+    if (!view.loaded)
+        checker->Fail(line, view.wavPath,
+                      "the sound does not load: " + boxes + "; check the path and that the file is a PCM WAV file");
+    else if (view.failed)
+        checker->Fail(line, view.wavPath, "the sound loads but does not play: " + boxes);
+    bool good = view.loaded && !view.failed;
+    Note("%-7s %-24s %s  %s", result.configuredKeys[n].c_str(), view.variable.c_str(), view.wavPath.c_str(),
+         good ? "loads and plays" : "FAILED");
+    return good;
+}
+
 // Plays every configured sound once at silence for a frame, then stops it.
+// Slots that share a command variable are commanded together, as a gauge would.
 int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std::vector<std::string>& controls) {
     int played = 0;
+    std::vector<bool> done(result.configured.size(), false);
     for (size_t n = 0; n < result.configured.size(); ++n) {
-        int slot = result.configured[n];
-        const std::string& variable = result.slotVars[static_cast<size_t>(slot)];
+        if (done[n]) continue;
+        const std::string& variable = result.slotVars[static_cast<size_t>(result.configured[n])];
         bool percent = host::VariableValue("Old Volume Control") != 0;
         host::SetVariable(controls[0].c_str(), percent ? 0 : kSilentVolume);
         host::SetVariable(controls[1].c_str(), 0);
@@ -255,19 +286,13 @@ int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std
         host::RunFrame();
         host::SetVariable(variable.c_str(), kStopAndRewind);
         host::RunFrame();
-        TableView table = ReadSlotTable();
-        const SlotView& view = table.slots[static_cast<size_t>(slot)];
-        int line = result.configuredLines[n];
-        std::string boxes = JoinedBoxes(before);
-        if (!view.loaded)
-            checker->Fail(line, view.wavPath, "the sound does not load: " + boxes +
-                                                  "; check the path and that the file is a PCM WAV file");
-        else if (!boxes.empty())
-            checker->Fail(line, view.wavPath, "the sound loads but does not play: " + boxes);
-        else
-            ++played;
-        Note("%-7s %-24s %s  %s", result.configuredKeys[n].c_str(), variable.c_str(), view.wavPath.c_str(),
-             view.loaded && boxes.empty() ? "loads and plays" : "FAILED");
+        std::vector<size_t> together;
+        for (size_t m = n; m < result.configured.size(); ++m)
+            if (SameName(result.slotVars[static_cast<size_t>(result.configured[m])], variable)) together.push_back(m);
+        for (size_t m : together) {
+            done[m] = true;
+            if (JudgeSlot(checker, result, m, before, together.size() == 1)) ++played;
+        }
     }
     return played;
 }
