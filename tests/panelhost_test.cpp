@@ -123,6 +123,21 @@ TEST(ScenarioReader, WholeScenarioKeepsLineNumbers) {
     EXPECT_EQ(steps[2].source, "set x 1");
     EXPECT_FALSE(ParseScenario("start\n\nframes 1\nframes x\nframes y", &steps, &line, &reason));
     EXPECT_EQ(line, 4);
+
+    // Saved by a Windows editor: the byte-order mark is not part of the first command.
+    ASSERT_TRUE(ParseScenario("\xEF\xBB\xBFgauge a.ini\r\nframes 11\r\n", &steps, &line, &reason)) << reason;
+    EXPECT_EQ(steps[0].kind, kStepGauge);
+    EXPECT_EQ(steps[0].text[0], "a.ini");
+    // Another encoding or a binary file: one line saying so, no raw bytes.
+    struct Case { std::string text, reason; } unreadable[] = {
+        {std::string("\xFF\xFEg\0a\0u\0g\0e\0", 12), "saved as UTF-16"},
+        {std::string("start\n\x7f" "ELF\x01\0\0", 12), "not a text file"},
+    };
+    for (const Case& c : unreadable) {
+        EXPECT_FALSE(ParseScenario(c.text, &steps, &line, &reason));
+        EXPECT_EQ(line, 0);
+        EXPECT_THAT(reason, HasSubstr(c.reason));
+    }
 }
 
 class PanelhostCommandLine : public ::testing::Test {

@@ -152,7 +152,10 @@ int RunHost(int argc, char** argv) {
     int line = 0;
     std::string reason;
     if (!ParseScenario(text, &steps, &line, &reason)) {
-        fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
+        if (line == 0)
+            fprintf(stderr, "panelhost: %s: %s\n", options.scenarioPath.c_str(), reason.c_str());
+        else
+            fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
         return kExitUnusable;
     }
     return RunScenario(options, steps);
