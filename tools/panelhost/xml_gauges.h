@@ -37,7 +37,9 @@ struct ModuleVar {
 // <folder>\<container>.cab, first with the panel folder as <folder>, then with
 // the simulator's Gauges folder. Appends its findings to FINDINGS and sets
 // written[i] for every vars[i] the gauge writes (WRITTEN has vars.size()
-// entries). Returns false, with no finding, when no such XML gauge is found.
+// entries). Returns false when no such XML gauge is found (a compiled module
+// <container>.gau or .dll comes first in each folder); its only findings then
+// are about unsafe entry names of a cabinet the look-up read.
 bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
                    const std::string& container, const std::string& gauge,
                    const std::vector<ModuleVar>& vars, std::vector<bool>* written,

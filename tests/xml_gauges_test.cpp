@@ -1,0 +1,362 @@
+// The aircraft check's XML gauges: scripts of both schemas read with their
+// macros, the findings on L: writes, the look-up of loose and cabinet
+// gauges, and hostile files. Cabinets are made here, byte by byte.
+#include <stdint.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tools/panelhost/cabinet.h"
+#include "tools/panelhost/xml_gauges.h"
+#include "tools/panelhost/xml_scripts.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// From test_support.h, whose host records would clash with the check's ModuleVar.
+std::string MakeTempFolder(const char* prefix);
+void RemoveTree(const std::string& folder);
+
+namespace {
+
+void Put16(std::string* bytes, uint16_t value) {
+    bytes->push_back(static_cast<char>(value & 0xFF));
+    bytes->push_back(static_cast<char>(value >> 8));
+}
+void Put32(std::string* bytes, uint32_t value) {
+    Put16(bytes, static_cast<uint16_t>(value & 0xFFFF));
+    Put16(bytes, static_cast<uint16_t>(value >> 16));
+}
+
+struct CabEntry {
+    std::string name;
+    std::string data;
+    uint32_t declaredSize;  // what the cabinet says; the data's size unless a lie is wanted
+};
+
+// An uncompressed cabinet of one folder holding ENTRIES, as Windows' own
+// cabinet tools write it.
+std::string MakeCabinet(const std::vector<CabEntry>& entries) {
+    std::string all, files;
+    for (const CabEntry& entry : entries) {
+        Put32(&files, entry.declaredSize);
+        Put32(&files, static_cast<uint32_t>(all.size()));
+        Put16(&files, 0);                      // folder 0
+        Put16(&files, 0x5A21);                 // a date
+        Put16(&files, 0);                      // a time
+        Put16(&files, FILE_ATTRIBUTE_ARCHIVE);
+        files += entry.name + '\0';
+        all += entry.data;
+    }
+    std::string blocks;
+    uint16_t blockCount = 0;
+    for (size_t at = 0; at < all.size(); at += 32768, ++blockCount) {
+        std::string block = all.substr(at, 32768);
+        Put32(&blocks, 0);  // no checksum
+        Put16(&blocks, static_cast<uint16_t>(block.size()));
+        Put16(&blocks, static_cast<uint16_t>(block.size()));
+        blocks += block;
+    }
+    const uint32_t headerSize = 36, folderSize = 8;
+    std::string cab = "MSCF";
+    Put32(&cab, 0);
+    Put32(&cab, static_cast<uint32_t>(headerSize + folderSize + files.size() + blocks.size()));
+    Put32(&cab, 0);
+    Put32(&cab, headerSize + folderSize);  // the first file entry
+    Put32(&cab, 0);
+    cab += '\x03';
+    cab += '\x01';
+    Put16(&cab, 1);
+    Put16(&cab, static_cast<uint16_t>(entries.size()));
+    Put16(&cab, 0);
+    Put16(&cab, 0x1234);
+    Put16(&cab, 0);
+    Put32(&cab, static_cast<uint32_t>(headerSize + folderSize + files.size()));  // the folder's first block
+    Put16(&cab, blockCount);
+    Put16(&cab, 0);  // stored
+    return cab + files + blocks;
+}
+
+CabEntry Entry(const std::string& name, const std::string& data) {
+    return {name, data, static_cast<uint32_t>(data.size())};
+}
+
+std::vector<ModuleVar> ExampleVars() {
+    return {{"demo_chime", kVarCommand},
+            {"kvo_xml_id_03", kVarCommand},
+            {"KVOGlobals", kVarGlobalCommands},
+            {"kvo_lvchime_volume_in", kVarOther}};
+}
+
+const char kOldSchema[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"                                // 1
+    "<Gauge Name=\"Buttons\" Version=\"1.0\">\n"                                  // 2
+    "  <Macro Name=\"Chime\">L:demo_chime, number</Macro>\n"                      // 3
+    "  <Element><Select><Value>(L:Panel Light:2,bool)</Value></Select></Element>\n"  // 4
+    "  <!-- (>L:in_a_comment) --><Comment><Value>1 (&gt;L:x)</Value></Comment>\n"  // 5
+    "  <Mouse><Area><Click>1 (&gt;@Chime)\n"                                      // 6
+    "    2 ( &gt;l:KVO_xml_id_03 )</Click></Area></Mouse>\n"                      // 7
+    "  <Update><![CDATA[(L:gear, enum) 0 > if{ 3 (>L:kvo_xml_id_03:1, number) }]]></Update>\n"  // 8
+    "  <Element><Select><Value>-1800 (&gt;L:kvo_lvchime_volume_in,number) "
+    "(L:x) (&gt;L:copy)</Value></Select></Element>\n"                             // 9
+    "</Gauge>\n";
+
+const char kNewSchema[] =
+    "<SimBase.Document Type=\"AceXML\" version=\"1,0\" id=\"Engine\">\n"          // 1
+    "  <SimGauge.Gauge id=\"Engine\">\n"                                         // 2
+    "    <Macro id=\"Snd\"><MacroValue>(&gt;L:kvo_xml_id_@1, number)</MacroValue></Macro>\n"  // 3
+    "    <Macro id=\"Loop\"><MacroValue>2</MacroValue></Macro>\n"                // 4
+    "    <Element><Select><Expression id=\"E\"><Script>\n"                       // 5
+    "      @Loop @Snd(03) 1 (&gt;L:KVOGlobals)</Script>\n"                       // 6
+    "    </Expression></Select></Element>\n"                                     // 7
+    "    <Element><Case Value=\"0 (&gt;L:demo_chime)\"/></Element>\n"            // 8
+    "  </SimGauge.Gauge>\n"
+    "</SimBase.Document>\n";
+
+std::vector<LVarUse> Uses(const std::string& text) {
+    std::vector<LVarUse> uses;
+    ScriptProblem problem;
+    EXPECT_TRUE(ReadGaugeScripts(text, &uses, &problem)) << problem.what << " at line " << problem.line;
+    return uses;
+}
+
+std::string Describe(const LVarUse& use) {
+    return std::to_string(use.line) + (use.write ? " >" : " ") + use.name + (use.constant ? " = " + use.value : "") +
+           (use.macro.empty() ? "" : " @" + use.macro);
+}
+
+std::vector<std::string> Described(const std::vector<LVarUse>& uses) {
+    std::vector<std::string> lines;
+    for (const LVarUse& use : uses) lines.push_back(Describe(use));
+    return lines;
+}
+
+std::string Describe(const Finding& finding) {
+    return std::string(finding.level == kFindingError ? "ERROR " : "WARNING ") + std::to_string(finding.line) + " " +
+           finding.item;
+}
+
+class XmlGauges : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = MakeTempFolder("kvo_xml");
+        panel_ = folder_ + "\\panel";
+        gauges_ = folder_ + "\\Gauges";
+        CreateDirectoryA(panel_.c_str(), nullptr);
+        CreateDirectoryA(gauges_.c_str(), nullptr);
+    }
+    void TearDown() override { RemoveTree(folder_); }
+
+    std::string Write(const std::string& path, const std::string& bytes) {
+        size_t slash = path.find_last_of('\\');
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+        std::ofstream(path.c_str(), std::ios::binary) << bytes;
+        return path;
+    }
+    // Checks the gauge and returns whether it was found; findings_ and written_ hold the rest.
+    bool Check(const std::string& container, const std::string& gauge) {
+        return CheckXmlGauge(panel_, gauges_, container, gauge, ExampleVars(), &written_, &findings_);
+    }
+    std::vector<std::string> FindingLines() const {
+        std::vector<std::string> lines;
+        for (const Finding& finding : findings_) lines.push_back(Describe(finding));
+        return lines;
+    }
+
+    std::string folder_, panel_, gauges_;
+    std::vector<bool> written_;
+    std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+TEST(XmlScripts, BothSchemasWithTheirMacros) {
+    // Units, blanks, a ":N" suffix and letter case vary; comments are no script.
+    EXPECT_THAT(Described(Uses(kOldSchema)),
+                ElementsAre("4 Panel Light", "6 >demo_chime = 1 @Chime", "7 >KVO_xml_id_03 = 2", "8 gear",
+                            "8 >kvo_xml_id_03 = 3", "9 >kvo_lvchime_volume_in = -1800", "9 x", "9 >copy"));
+    // The newer schema's macro arguments; attributes are scripts too.
+    EXPECT_THAT(Described(Uses(kNewSchema)),
+                ElementsAre("6 >kvo_xml_id_03 = 2 @Snd", "6 >KVOGlobals = 1", "8 >demo_chime = 0"));
+    // A gauge saved as UTF-16 reads the same.
+    std::string utf16 = "\xFF\xFE";
+    for (const char* c = kNewSchema; *c != '\0'; ++c) utf16 += std::string(1, *c) + '\0';
+    EXPECT_EQ(Described(Uses(utf16)), Described(Uses(kNewSchema)));
+    // In the older schema "(" after a macro is not an argument list.
+    EXPECT_THAT(Described(Uses("<Gauge><Macro Name=\"V\">@1 7</Macro><Update>@V(&gt;L:a)</Update></Gauge>")),
+                ElementsAre("1 >a = 7 @V"));
+}
+
+TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
+    std::string file = Write(panel_ + "\\kvo\\Faults.xml",
+                             "<Gauge Name=\"Faults\">\n"
+                             "<Macro Name=\"Big\">12</Macro>\n"
+                             "<Update>\n"
+                             "1 (&gt;L:kvo_xml_id_3, number)\n"       // 4: zero padding
+                             "1 (&gt;L:demo_chmie, number)\n"         // 5: two characters swapped
+                             "1 (&gt;L:Demo_Chime2, number)\n"        // 6: one character and letter case
+                             "@Big (&gt;L:DEMO_CHIME, number)\n"      // 7: not a command code, through a macro
+                             "4 (&gt;L:KVOGlobals, number)\n"         // 8: not a global command
+                             "2.5 (&gt;L:kvo_xml_id_03, number)\n"    // 9: not an integer
+                             "11 (&gt;L:kvo_xml_id_03) 3 (&gt;L:KVOGlobals) 0.5 (&gt;L:kvo_lvchime_volume_in)\n"
+                             "(L:kvo_xml_id_3) (L:demo_chmie) 1 (&gt;L:my_gear_lever) 1 (&gt;L:kv)\n"
+                             "</Update></Gauge>\n");
+    ASSERT_TRUE(Check("kvo", "faults"));
+    EXPECT_THAT(FindingLines(), ElementsAre("ERROR 4 kvo_xml_id_3", "ERROR 5 demo_chmie", "ERROR 6 Demo_Chime2",
+                                            "ERROR 7 12", "ERROR 8 4", "ERROR 9 2.5"));
+    for (const Finding& finding : findings_) EXPECT_EQ(finding.file, file);
+    EXPECT_THAT(findings_[0].message, HasSubstr("resembles kvo_xml_id_03"));
+    EXPECT_THAT(findings_[2].message, HasSubstr("resembles demo_chime"));
+    EXPECT_THAT(findings_[3].message, HasSubstr("command variable demo_chime (through the macro @Big)"));
+    EXPECT_THAT(findings_[4].message, HasSubstr("1 (stop all), 2 (mute all) or 3 (unmute all)"));
+    // Any value marks a write, letter case aside; the near misses mark nothing.
+    EXPECT_THAT(written_, ElementsAre(true, true, true, true));
+
+    findings_.clear();
+    Write(panel_ + "\\kvo\\Reads.xml", "<Gauge><Update>(L:demo_chime) 1 (&gt;L:demo_chime_vol)</Update></Gauge>");
+    ASSERT_TRUE(CheckXmlGauge(panel_, "", "kvo", "Reads", ExampleVars(), &written_, &findings_));
+    EXPECT_THAT(FindingLines(), IsEmpty());  // four edits from demo_chime: the aircraft's own
+
+    // A gauge full of faults shows the first 50 and says there are more.
+    std::string many = "<Gauge><Update>";
+    for (int i = 0; i < 60; ++i) many += "\n12 (&gt;L:demo_chime)";
+    Write(panel_ + "\\kvo\\Many.xml", many + "</Update></Gauge>");
+    findings_.clear();
+    ASSERT_TRUE(Check("kvo", "Many"));
+    ASSERT_EQ(findings_.size(), 51u);
+    EXPECT_EQ(Describe(findings_[49]), "ERROR 51 12");
+    EXPECT_EQ(Describe(findings_[50]), "WARNING 52 ");
+}
+
+TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {
+    const char clean[] = "<Gauge><Update>1 (&gt;L:demo_chime)</Update></Gauge>";
+    const char faulty[] = "<Gauge><Update>1 (&gt;L:demo_chim)</Update></Gauge>";
+    Write(gauges_ + "\\set\\Panel.xml", faulty);
+    Write(gauges_ + "\\set.cab", MakeCabinet({Entry("Panel.xml", faulty)}));
+    Write(panel_ + "\\set.cab", MakeCabinet({Entry("readme.txt", "x"), Entry("PANEL.XML", clean)}));
+    // The panel's cabinet comes before the Gauges folder; entry names have no letter case.
+    ASSERT_TRUE(Check("set", "Panel"));
+    EXPECT_THAT(findings_, IsEmpty());
+    EXPECT_TRUE(written_[0]);
+
+    // A loose file comes before the cabinet beside it; findings name the cabinet entry.
+    Write(panel_ + "\\set.cab", MakeCabinet({Entry("Panel.xml", faulty)}));
+    Write(panel_ + "\\set\\Panel.xml", clean);
+    ASSERT_TRUE(Check("set", "Panel"));
+    EXPECT_THAT(findings_, IsEmpty());
+    DeleteFileA((panel_ + "\\set\\Panel.xml").c_str());
+    ASSERT_TRUE(Check("set", "Panel"));
+    ASSERT_EQ(findings_.size(), 1u);
+    EXPECT_EQ(findings_[0].file, panel_ + "\\set.cab\\Panel.xml");
+
+    // The Gauges folder is searched when the panel folder has nothing; a
+    // compiled module comes first; an unknown gauge is no finding.
+    findings_.clear();
+    ASSERT_TRUE(Check("set", "Panel") && CheckXmlGauge(panel_ + "\\none", gauges_, "set", "Panel", ExampleVars(),
+                                                       &written_, &findings_));
+    EXPECT_EQ(findings_.back().file, gauges_ + "\\set\\Panel.xml");
+    findings_.clear();
+    Write(panel_ + "\\set.gau", "MZ");
+    EXPECT_FALSE(Check("set", "Panel"));
+    EXPECT_FALSE(Check("other", "Panel"));
+    EXPECT_THAT(findings_, IsEmpty());
+}
+
+TEST_F(XmlGauges, HostileCabinetsGiveFindings) {
+    const std::string gauge = "<Gauge><Update>2 (&gt;L:demo_chime)</Update></Gauge>";
+    // An entry named outside the cabinet is reported and never read; the gauge still is.
+    Write(panel_ + "\\evil.cab", MakeCabinet({Entry("..\\..\\Gauges\\evil.xml", "<x/>"), Entry("Panel.xml", gauge)}));
+    ASSERT_TRUE(Check("evil", "Panel"));
+    EXPECT_THAT(FindingLines(), ElementsAre("WARNING 0 ..\\..\\Gauges\\evil.xml"));
+    EXPECT_TRUE(written_[0]);
+
+    // An entry that declares more than it holds, a cut cabinet, bytes that only
+    // begin like one, and a declared size beyond the limit.
+    CabEntry lying = Entry("Panel.xml", gauge);
+    lying.declaredSize += 5000;
+    std::string whole = MakeCabinet({Entry("Panel.xml", gauge)});
+    CabEntry huge = Entry("Panel.xml", gauge);
+    huge.declaredSize = 0x7FFFFFF0;
+    const std::vector<std::pair<const char*, std::string>> cabinets = {
+        {"lying", MakeCabinet({lying})},
+        {"cut", whole.substr(0, whole.size() - 20)},
+        {"garbage", "MSCF" + std::string(200, '\x7F')},
+        {"huge", MakeCabinet({huge})}};
+    for (const auto& cabinet : cabinets) {
+        findings_.clear();
+        Write(panel_ + "\\" + cabinet.first + ".cab", cabinet.second);
+        EXPECT_TRUE(Check(cabinet.first, "Panel")) << cabinet.first;
+        ASSERT_EQ(findings_.size(), 1u) << cabinet.first;
+        EXPECT_EQ(findings_[0].level, kFindingError);
+        EXPECT_THAT(findings_[0].file, HasSubstr(cabinet.first)) << findings_[0].message;
+    }
+    EXPECT_EQ(findings_[0].item, "2147483632 bytes");
+}
+
+TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
+    std::string binary("<Gauge>\n\x01\x02\x00\xFF", 12);
+    std::string huge = "<Gauge>" + std::string(kMaxGaugeBytes, ' ') + "</Gauge>";
+    // Each macro uses the one before it ten times: 10^12 copies of the first.
+    std::string laughs = "<Gauge><Macro Name=\"M0\">1 (&gt;L:demo_chime) </Macro>";
+    for (int level = 1; level <= 12; ++level) {
+        laughs += "<Macro Name=\"M" + std::to_string(level) + "\">";
+        for (int copy = 0; copy < 10; ++copy) laughs += "@M" + std::to_string(level - 1) + " ";
+        laughs += "</Macro>";
+    }
+    laughs += "<Update>@M12</Update></Gauge>";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int line;
+        const char* item;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"unclosed", "<Gauge>\n<Update>1 (&gt;L:demo_chime)\n</Gauge>", 3, "</Gauge>", "does not match <Update> of line 2"},
+        {"ampersand", "<Gauge>\n<Update>1 && 2</Update></Gauge>", 2, "&&", "write &amp;"},
+        {"lessthan", "<Gauge><Update>\n1 2 < if{ }</Update></Gauge>", 2, "<", "write &lt;"},
+        {"notagauge", "<html><body/></html>", 1, "<html", "neither <Gauge> nor <SimBase.Document>"},
+        {"empty", "", 0, "", "no XML element"},
+        {"binary", binary, 2, "", "not a text file"},
+        {"huge", huge, 0, "8388623 bytes", "larger than the 8 MB"},
+        {"laughs", laughs, 1, "", "expand beyond 16 MB"},
+        {"selfish", "<Gauge><Macro Name=\"M\">@M</Macro><Update>\n@M</Update></Gauge>", 2, "@M", "uses itself"}};
+    for (const Case& gauge : cases) {
+        findings_.clear();
+        Write(panel_ + "\\bad\\" + gauge.name + ".xml", gauge.bytes);
+        EXPECT_TRUE(Check("bad", gauge.name)) << gauge.name;
+        ASSERT_EQ(findings_.size(), 1u) << gauge.name;
+        EXPECT_EQ(Describe(findings_[0]), "ERROR " + std::to_string(gauge.line) + " " + gauge.item) << gauge.name;
+        EXPECT_THAT(findings_[0].message, HasSubstr(gauge.why));
+    }
+    EXPECT_FALSE(written_[0]);
+}
+
+// The example aircraft's gauges, as the build makes them, drive every sound
+// its sound.ini configures, without a finding.
+TEST(ExampleGauges, DriveTheExampleSoundsWithoutFinding) {
+    std::string examples = KVO_EXAMPLES_DIR;
+    if (examples[0] == '/') examples = "Z:" + examples;
+    std::replace(examples.begin(), examples.end(), '/', '\\');
+    std::string panel = examples + "\\aircraft\\panel";
+    const std::vector<ModuleVar> vars = {{"demo_chime", kVarCommand},
+                                         {"demo_engine", kVarCommand},
+                                         {"demo_click", kVarCommand},
+                                         {"KVOGlobals", kVarGlobalCommands},
+                                         {"kvo_lvchime_volume_in", kVarOther}};
+    std::vector<bool> written;
+    std::vector<Finding> findings;
+    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_xml", "Buttons", vars, &written, &findings));
+#ifdef KVO_EXAMPLE_CAB
+    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_cab", "Engine", vars, &written, &findings));
+    EXPECT_THAT(written, ElementsAre(true, true, true, true, true));
+#else
+    EXPECT_THAT(written, ElementsAre(true, false, true, true, false));
+#endif
+    EXPECT_THAT(findings, IsEmpty()) << findings[0].file << ": " << findings[0].item << " " << findings[0].message;
+}

@@ -1,0 +1,270 @@
+// Finds an XML gauge where the simulator would, reads its scripts and judges
+// their L: writes against the module's variables.
+#include "tools/panelhost/xml_gauges.h"
+
+#include <windows.h>
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <map>
+
+#include "tools/panelhost/cabinet.h"
+#include "tools/panelhost/xml_scripts.h"
+
+namespace {
+
+const size_t kMaxNamesJudged = 10000;  // distinct written names compared with the module's per gauge
+const size_t kMaxFindingsPerGauge = 50;
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// PATH with its file name as the folder spells it.
+std::string AsOnDisk(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path;
+    FindClose(search);
+    return path.substr(0, path.find_last_of('\\') + 1) + found.cFileName;
+}
+
+void Add(std::vector<Finding>* findings, FindingLevel level, const std::string& file, int line,
+         const std::string& item, const std::string& message) {
+    Finding finding{level, file, line, item, message};
+    // Gauges of one cabinet find its faults once.
+    for (const Finding& known : *findings)
+        if (known.level == level && known.file == file && known.line == line && known.item == item &&
+            known.message == message)
+            return;
+    findings->push_back(finding);
+}
+
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// The name with every number's leading zeros removed: kvo_xml_id_03 -> kvo_xml_id_3.
+std::string Unpadded(const std::string& folded) {
+    std::string result;
+    for (size_t i = 0; i < folded.size(); ++i) {
+        bool numberStart = i == 0 || !isdigit(static_cast<unsigned char>(folded[i - 1]));
+        if (numberStart && folded[i] == '0' && i + 1 < folded.size() && isdigit(static_cast<unsigned char>(folded[i + 1])))
+            continue;
+        result.push_back(folded[i]);
+    }
+    return result;
+}
+
+// Edits (insert, delete, replace, swap two neighbours) that turn A into B,
+// or LIMIT + 1 when more than LIMIT are needed.
+size_t Distance(const std::string& a, const std::string& b, size_t limit) {
+    size_t apart = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    if (apart > limit) return limit + 1;
+    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), current(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        size_t rowBest = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            size_t best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) best = std::min(best, before[j - 2] + 1);
+            current[j] = best;
+            rowBest = std::min(rowBest, best);
+        }
+        if (rowBest > limit) return limit + 1;
+        before.swap(previous);
+        previous.swap(current);
+    }
+    return std::min(previous[b.size()], limit + 1);
+}
+
+// How many edits still make a near miss of a module variable's name: short
+// names resemble too much at two.
+size_t EditsAllowed(const std::string& name) { return name.size() >= 8 ? 2 : name.size() >= 4 ? 1 : 0; }
+
+// The module's variable names, folded, and folded without zero padding.
+struct VarNames {
+    std::vector<std::string> folded, unpadded;
+};
+
+// The module variable that FOLDED resembles without being it; -1 when none.
+int Resembled(const std::string& folded, const VarNames& names) {
+    int best = -1;
+    size_t bestDistance = 0;
+    std::string unpadded = Unpadded(folded);
+    for (size_t i = 0; i < names.folded.size(); ++i) {
+        size_t allowed = EditsAllowed(names.folded[i]);
+        size_t distance = names.unpadded[i] == unpadded ? 0 : Distance(folded, names.folded[i], allowed);
+        if (distance > allowed) continue;
+        if (best < 0 || distance < bestDistance) {
+            best = static_cast<int>(i);
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// Whether VALUE, a number as the script writes it, is one the variable takes.
+bool TakesValue(ModuleVarKind kind, const std::string& text) {
+    const char* digits = text.c_str();
+    bool negative = *digits == '-';
+    if (*digits == '-' || *digits == '+') ++digits;
+    double value = (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) ? static_cast<double>(strtoul(digits, nullptr, 16))
+                                                                                : strtod(digits, nullptr);
+    if (negative) value = -value;
+    if (kind == kVarCommand) return value >= 0 && value <= 11 && value == static_cast<int>(value);
+    if (kind == kVarGlobalCommands) return value == 1 || value == 2 || value == 3;
+    return true;
+}
+
+std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : " (through the macro @" + use.macro + ")"; }
+
+// Judges the L: writes of the gauge in FILE.
+void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVar>& vars,
+               std::vector<bool>* written, std::vector<Finding>* findings) {
+    VarNames names;
+    for (const ModuleVar& var : vars) {
+        names.folded.push_back(Folded(var.name));
+        names.unpadded.push_back(Unpadded(names.folded.back()));
+    }
+    std::map<std::string, int> resembled;  // written names that are none of the module's
+    size_t reported = 0;
+    auto report = [&](int line, const std::string& item, const std::string& message) {
+        if (reported < kMaxFindingsPerGauge)
+            Add(findings, kFindingError, file, line, item, message);
+        else if (reported == kMaxFindingsPerGauge)
+            Add(findings, kFindingWarning, file, line, "", "holds more faults than the 50 shown: correct those and check again");
+        ++reported;
+    };
+    for (const LVarUse& use : uses) {
+        if (!use.write) continue;
+        std::string folded = Folded(use.name);
+        bool isModuleVar = false;
+        for (size_t i = 0; i < vars.size(); ++i) {
+            if (names.folded[i] != folded) continue;
+            isModuleVar = true;
+            (*written)[i] = true;
+            if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
+            report(use.line, use.value,
+                   vars[i].kind == kVarCommand
+                       ? "written into the command variable " + vars[i].name + ThroughMacro(use) +
+                             ", which takes only the command codes 0 to 11: the module ignores it; write a command code"
+                       : "written into the global-commands variable " + vars[i].name + ThroughMacro(use) +
+                             ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it");
+        }
+        if (isModuleVar) continue;
+        auto known = resembled.find(folded);
+        if (known == resembled.end()) {
+            if (resembled.size() >= kMaxNamesJudged) continue;
+            known = resembled.emplace(folded, Resembled(folded, names)).first;
+        }
+        if (known->second < 0) continue;
+        const std::string& meant = vars[static_cast<size_t>(known->second)].name;
+        report(use.line, use.name,
+               "is none of the module's variables but resembles " + meant + ThroughMacro(use) +
+                   ": the module never sees this write; write " + meant + " or configure this name");
+    }
+}
+
+// Reads the scripts of the gauge held in BYTES, FILE naming it, and judges them.
+void CheckGaugeText(const std::string& file, const std::string& bytes, const std::vector<ModuleVar>& vars,
+                    std::vector<bool>* written, std::vector<Finding>* findings) {
+    std::vector<LVarUse> uses;
+    ScriptProblem problem;
+    if (!ReadGaugeScripts(bytes, &uses, &problem)) {
+        std::string advice = problem.gaugeLoads ? ": the check cannot read this gauge's scripts; simplify its macros"
+                                                : ": the simulator does not load this gauge; correct the file";
+        Add(findings, kFindingError, file, problem.line, problem.item, problem.what + advice);
+        return;
+    }
+    JudgeUses(file, uses, vars, written, findings);
+}
+
+std::string SizeText(unsigned long long size) {
+    char text[48];
+    snprintf(text, sizeof text, "%llu bytes", size);
+    return text;
+}
+
+const char* const kTooLarge = "is larger than the 8 MB the check reads from an XML gauge: not checked";
+
+void CheckLooseFile(const std::string& path, const std::vector<ModuleVar>& vars, std::vector<bool>* written,
+                    std::vector<Finding>* findings) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size = {};
+    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        Add(findings, kFindingError, path, 0, "", "cannot be read: check that the file may be opened");
+        return;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > kMaxGaugeBytes) {
+        CloseHandle(file);
+        Add(findings, kFindingError, path, 0, SizeText(static_cast<unsigned long long>(size.QuadPart)), kTooLarge);
+        return;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD done = 0;
+    bool read = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                                  done == bytes.size());
+    CloseHandle(file);
+    if (!read) {
+        Add(findings, kFindingError, path, 0, "", "cannot be read: check that the file may be opened");
+        return;
+    }
+    CheckGaugeText(path, bytes, vars, written, findings);
+}
+
+// Looks for the gauge in the cabinet; false when the cabinet was read and
+// does not hold it.
+bool CheckCabinet(const std::string& cabinet, const std::string& entryName, const std::vector<ModuleVar>& vars,
+                  std::vector<bool>* written, std::vector<Finding>* findings) {
+    CabinetEntry entry;
+    ReadCabinetEntry(cabinet, entryName, kMaxGaugeBytes, &entry);
+    for (const std::string& name : entry.unsafeNames)
+        Add(findings, kFindingWarning, cabinet, 0, name,
+            "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
+            "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
+    std::string file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
+    if (entry.tooLarge) {
+        Add(findings, kFindingError, file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
+        return true;
+    }
+    if (!entry.damage.empty()) {
+        // The simulator cannot be relied on to read the gauge from it either.
+        Add(findings, kFindingError, cabinet, 0, entry.damage,
+            "is a cabinet file that cannot be read to its end: rebuild it");
+        if (!entry.found) return true;
+    }
+    if (!entry.found) return false;
+    CheckGaugeText(file, entry.data, vars, written, findings);
+    return true;
+}
+
+}  // namespace
+
+bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
+                   const std::string& gauge, const std::vector<ModuleVar>& vars, std::vector<bool>* written,
+                   std::vector<Finding>* findings) {
+    written->resize(vars.size(), false);
+    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
+        if (folder->empty()) continue;
+        std::string base = *folder + "\\" + container;
+        // A compiled module of that name comes first in the look-up.
+        if (IsFile(base + ".gau") || IsFile(base + ".dll")) return false;
+        std::string loose = base + "\\" + gauge + ".xml";
+        if (IsFile(loose)) {
+            CheckLooseFile(AsOnDisk(loose), vars, written, findings);
+            return true;
+        }
+        if (IsFile(base + ".cab") && CheckCabinet(base + ".cab", gauge + ".xml", vars, written, findings)) return true;
+    }
+    return false;
+}

@@ -1,0 +1,576 @@
+// Reads an XML gauge as the simulator's XML parser would accept it, keeps the
+// text of its elements and attributes with their line numbers, expands the
+// gauge's macros and finds the L: variables in the result.
+#include "tools/panelhost/xml_scripts.h"
+
+#include <windows.h>
+#include <ctype.h>
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+const int kMaxNesting = 256;     // elements open at once
+const int kMaxMacroDepth = 16;   // macros expanded inside macros
+const size_t kMaxNameLength = 260;
+const size_t kMaxArgumentsLength = 4096;  // of a macro's argument list
+const size_t kMaxNumberLength = 64;       // a longer token is no number
+// An element's place: in no macro's definition, or in a <Comment>, whose
+// text is no script.
+const int kNoMacro = -1;
+const int kInComment = -2;
+
+// Text with the source line of every character, kept as runs. A run also
+// records the macro its characters came from (-1: written out).
+struct LinedText {
+    struct Run {
+        size_t start;
+        int line;
+        int macro;
+    };
+    std::string chars;
+    std::vector<Run> runs;
+
+    void Add(char c, int line, int macro) {
+        if (runs.empty() || runs.back().line != line || runs.back().macro != macro)
+            runs.push_back({chars.size(), line, macro});
+        chars.push_back(c);
+    }
+    const Run& RunAt(size_t offset) const {
+        auto after = std::upper_bound(runs.begin(), runs.end(), offset,
+                                      [](size_t at, const Run& run) { return at < run.start; });
+        return *(after - 1);
+    }
+};
+
+struct Macro {
+    std::string name;
+    std::string body;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) {
+    return isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+}
+bool IsNameChar(char c) {
+    return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
+bool IsMacroChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+std::string Folded(const std::string& text) {
+    std::string folded = text;
+    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+std::string Trimmed(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlank(text[first])) ++first;
+    while (last > first && IsBlank(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
+// The text from OFFSET to the next blank, at most 40 characters: a problem's item.
+std::string Excerpt(const std::string& text, size_t offset) {
+    std::string excerpt = text.substr(offset, 40);
+    return excerpt.substr(0, excerpt.find_first_of(" \t\r\n", 1));
+}
+
+void AppendUtf8(unsigned long code, LinedText* out, int line) {
+    char bytes[4];
+    int count;
+    if (code < 0x80) {
+        bytes[0] = static_cast<char>(code);
+        count = 1;
+    } else if (code < 0x800) {
+        bytes[0] = static_cast<char>(0xC0 | (code >> 6));
+        bytes[1] = static_cast<char>(0x80 | (code & 0x3F));
+        count = 2;
+    } else if (code < 0x10000) {
+        bytes[0] = static_cast<char>(0xE0 | (code >> 12));
+        bytes[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[2] = static_cast<char>(0x80 | (code & 0x3F));
+        count = 3;
+    } else {
+        bytes[0] = static_cast<char>(0xF0 | (code >> 18));
+        bytes[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        bytes[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
+        count = 4;
+    }
+    for (int i = 0; i < count; ++i) out->Add(bytes[i], line, -1);
+}
+
+// The XML reader: one pass over the text that checks it is well-formed and
+// collects the text outside macro definitions (SCRIPTS) and the macros.
+struct XmlReader {
+    const std::string& text;
+    ScriptProblem* problem;
+    std::vector<LinedText> scripts;
+    std::vector<Macro> macros;
+    bool newSchema = false;
+
+    size_t pos = 0;
+    int line = 1;
+    struct Open {
+        std::string name;
+        int line;
+        int macro;  // the macro this element defines or lies in, kNoMacro, or kInComment
+    };
+    std::vector<Open> open;
+    bool rootSeen = false;
+    LinedText pending;  // character data since the last tag
+
+    XmlReader(const std::string& source, ScriptProblem* out) : text(source), problem(out) {}
+
+    bool Fail(const char* what, int where, const std::string& item) {
+        *problem = {what, where, item, false};
+        return false;
+    }
+    bool StartsWith(const char* prefix) const { return text.compare(pos, strlen(prefix), prefix) == 0; }
+    // Moves past COUNT characters, counting lines.
+    void Skip(size_t count) {
+        for (size_t end = std::min(pos + count, text.size()); pos < end; ++pos)
+            if (text[pos] == '\n') ++line;
+    }
+    void SkipBlanks() {
+        while (pos < text.size() && IsBlank(text[pos])) Skip(1);
+    }
+    // Moves past the next TERMINATOR; false when there is none.
+    bool SkipPast(const char* terminator) {
+        size_t found = text.find(terminator, pos);
+        if (found == std::string::npos) return false;
+        Skip(found + strlen(terminator) - pos);
+        return true;
+    }
+    int CurrentMacro() const { return open.empty() ? kNoMacro : open.back().macro; }
+
+    // Reads the entity reference at pos into OUT.
+    bool ReadEntity(LinedText* out) {
+        size_t end = text.find(';', pos);
+        if (end == std::string::npos || end - pos > 12)
+            return Fail("an & that begins no entity (write &amp;)", line, Excerpt(text, pos));
+        std::string name = text.substr(pos + 1, end - pos - 1);
+        static const struct { const char* name; char c; } kNamed[] = {
+            {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+        for (const auto& named : kNamed) {
+            if (name == named.name) {
+                out->Add(named.c, line, -1);
+                Skip(end + 1 - pos);
+                return true;
+            }
+        }
+        if (name.size() >= 2 && name[0] == '#') {
+            bool hex = name[1] == 'x';
+            std::string digits = name.substr(hex ? 2 : 1);
+            char* stop = nullptr;
+            unsigned long code = strtoul(digits.c_str(), &stop, hex ? 16 : 10);
+            if (!digits.empty() && *stop == '\0' && isxdigit(static_cast<unsigned char>(digits[0])) && code > 0 &&
+                code <= 0x10FFFF) {
+                AppendUtf8(code, out, line);
+                Skip(end + 1 - pos);
+                return true;
+            }
+        }
+        return Fail("an entity XML does not know (write &amp; for an &)", line, text.substr(pos, end + 1 - pos));
+    }
+
+    // The text collected since the last tag goes to the macro being defined,
+    // or becomes a script of its own.
+    void Flush() {
+        int macro = CurrentMacro();
+        if (macro >= 0) {
+            macros[macro].body += pending.chars;
+        } else if (macro == kNoMacro) {
+            for (char c : pending.chars) {
+                if (!IsBlank(c)) {
+                    scripts.push_back(pending);
+                    break;
+                }
+            }
+        }
+        pending = LinedText();
+    }
+
+    bool ReadName(std::string* name) {
+        size_t start = pos;
+        if (pos >= text.size() || !IsNameStart(text[pos])) return false;
+        while (pos < text.size() && IsNameChar(text[pos])) ++pos;
+        *name = text.substr(start, pos - start);
+        return true;
+    }
+
+    bool ReadStartTag() {
+        int tagLine = line;
+        Skip(1);
+        std::string name;
+        if (!ReadName(&name)) return Fail("a < that begins no tag (write &lt;)", tagLine, Excerpt(text, pos - 1));
+        if (open.empty()) {
+            if (rootSeen) return Fail("a second root element after the gauge's", tagLine, "<" + name);
+            rootSeen = true;
+            newSchema = SameText(name, "SimBase.Document");
+            if (!newSchema && !SameText(name, "Gauge"))
+                return Fail("not an XML gauge: its root element is neither <Gauge> nor <SimBase.Document>",
+                            tagLine, "<" + name);
+        }
+        if (open.size() >= static_cast<size_t>(kMaxNesting))
+            return Fail("elements nested deeper than 256 levels", tagLine, "<" + name);
+        int macro = CurrentMacro();
+        bool definesMacro = macro == kNoMacro && SameText(name, "Macro");
+        if (macro == kNoMacro && SameText(name, "Comment")) macro = kInComment;
+        std::string macroName;
+        for (;;) {
+            SkipBlanks();
+            if (pos >= text.size()) return Fail("a tag that is never closed", tagLine, "<" + name);
+            if (StartsWith("/>") || text[pos] == '>') break;
+            std::string attribute;
+            if (!ReadName(&attribute)) return Fail("a tag with text XML cannot read", line, Excerpt(text, pos));
+            SkipBlanks();
+            if (pos >= text.size() || text[pos] != '=')
+                return Fail("an attribute without a value", line, attribute);
+            Skip(1);
+            SkipBlanks();
+            if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\''))
+                return Fail("an attribute value without quotes", line, attribute);
+            char quote = text[pos];
+            Skip(1);
+            LinedText value;
+            while (pos < text.size() && text[pos] != quote) {
+                if (text[pos] == '<') return Fail("a < inside an attribute value (write &lt;)", line, attribute);
+                if (text[pos] == '&') {
+                    if (!ReadEntity(&value)) return false;
+                } else {
+                    value.Add(text[pos], line, -1);
+                    Skip(1);
+                }
+            }
+            if (pos >= text.size()) return Fail("an attribute value that is never closed", tagLine, attribute);
+            Skip(1);
+            if (definesMacro && (SameText(attribute, "Name") || SameText(attribute, "id")))
+                macroName = Trimmed(value.chars);
+            else if (macro == kNoMacro && !value.chars.empty())
+                scripts.push_back(value);
+        }
+        if (definesMacro) {
+            macros.push_back({macroName, ""});
+            macro = static_cast<int>(macros.size()) - 1;
+        }
+        if (StartsWith("/>")) {
+            Skip(2);
+        } else {
+            Skip(1);
+            open.push_back({name, tagLine, macro});
+        }
+        return true;
+    }
+
+    bool ReadEndTag() {
+        int tagLine = line;
+        Skip(2);
+        std::string name;
+        if (!ReadName(&name)) return Fail("an end tag without a name", tagLine, Excerpt(text, pos - 2));
+        SkipBlanks();
+        if (pos >= text.size() || text[pos] != '>') return Fail("an end tag that is never closed", tagLine, "</" + name);
+        Skip(1);
+        if (open.empty()) return Fail("an end tag that closes no element", tagLine, "</" + name + ">");
+        // XML wants the same letter case; a gauge that differs only in case is let pass.
+        if (!SameText(open.back().name, name)) {
+            char what[128];
+            snprintf(what, sizeof what, "an end tag that does not match <%.60s> of line %d", open.back().name.c_str(),
+                     open.back().line);
+            return Fail(what, tagLine, "</" + name + ">");
+        }
+        open.pop_back();
+        return true;
+    }
+
+    // Everything that starts with "<!": a comment, a CDATA section, a DOCTYPE.
+    bool ReadMarkup() {
+        int markupLine = line;
+        if (StartsWith("<!--")) {
+            Skip(4);
+            return SkipPast("-->") || Fail("a comment that is never closed", markupLine, "<!--");
+        }
+        if (StartsWith("<![CDATA[")) {
+            if (open.empty()) return Fail("a CDATA section outside the root element", markupLine, "<![CDATA[");
+            Skip(9);
+            size_t end = text.find("]]>", pos);
+            if (end == std::string::npos) return Fail("a CDATA section that is never closed", markupLine, "<![CDATA[");
+            while (pos < end) {
+                pending.Add(text[pos], line, -1);
+                Skip(1);
+            }
+            Skip(3);
+            return true;
+        }
+        if (rootSeen) return Fail("a declaration inside the document", markupLine, Excerpt(text, pos));
+        int depth = 0;
+        for (Skip(2); pos < text.size(); Skip(1)) {
+            if (text[pos] == '[') ++depth;
+            else if (text[pos] == ']') --depth;
+            else if (text[pos] == '>' && depth <= 0) {
+                Skip(1);
+                return true;
+            }
+        }
+        return Fail("a declaration that is never closed", markupLine, "<!");
+    }
+
+    bool Read() {
+        if (StartsWith("\xEF\xBB\xBF")) pos = 3;
+        while (pos < text.size()) {
+            char c = text[pos];
+            if (c == '<') {
+                bool ok;
+                if (StartsWith("<?")) {
+                    int piLine = line;
+                    ok = SkipPast("?>") || Fail("a processing instruction that is never closed", piLine, "<?");
+                } else if (StartsWith("<!")) {
+                    ok = ReadMarkup();
+                } else {
+                    Flush();
+                    ok = StartsWith("</") ? ReadEndTag() : ReadStartTag();
+                }
+                if (!ok) return false;
+            } else if (open.empty()) {
+                if (!IsBlank(c)) return Fail("text outside the root element", line, Excerpt(text, pos));
+                Skip(1);
+            } else if (c == '&') {
+                if (!ReadEntity(&pending)) return false;
+            } else {
+                pending.Add(c, line, -1);
+                Skip(1);
+            }
+        }
+        if (!open.empty()) {
+            const Open& last = open.back();
+            return Fail("an element that is never closed", last.line, "<" + last.name + ">");
+        }
+        if (!rootSeen) return Fail("no XML element at all", 0, "");
+        return true;
+    }
+};
+
+// Expands the macros of a text into OUT: text written out keeps its own
+// lines; a macro's text takes the line of the outermost @ it came from.
+struct MacroExpander {
+    const std::vector<Macro>& macros;
+    bool withArguments;  // the newer schema's @M(a, b), with @1, @2 in the macro's text
+    ScriptProblem* problem;
+    size_t budget = kMaxExpandedBytes;
+
+    std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
+
+    void Index() {
+        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
+    }
+    // The macro of that name, letter case aside; -1 when none.
+    int Find(const std::string& name) const {
+        auto found = byName.find(Folded(name));
+        return found == byName.end() ? -1 : found->second;
+    }
+
+    // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS; the end of the list,
+    // or OFFSET when there is none within kMaxArgumentsLength characters.
+    static size_t ReadArguments(const std::string& source, size_t offset, std::vector<std::string>* arguments) {
+        if (offset >= source.size() || source[offset] != '(') return offset;
+        int depth = 0;
+        std::string current;
+        for (size_t i = offset; i < source.size() && i - offset < kMaxArgumentsLength; ++i) {
+            char c = source[i];
+            if (c == '(' && depth++ == 0) continue;
+            if (c == ')' && --depth == 0) {
+                arguments->push_back(Trimmed(current));
+                return i + 1;
+            }
+            if (c == ',' && depth == 1) {
+                arguments->push_back(Trimmed(current));
+                current.clear();
+            } else {
+                current.push_back(c);
+            }
+        }
+        arguments->clear();
+        return offset;
+    }
+
+    static bool TakesArguments(const std::string& body) {
+        for (size_t i = 0; i + 1 < body.size(); ++i)
+            if (body[i] == '@' && body[i + 1] >= '1' && body[i + 1] <= '9') return true;
+        return false;
+    }
+
+    static std::string Substituted(const std::string& body, const std::vector<std::string>& arguments) {
+        std::string result;
+        for (size_t i = 0; i < body.size(); ++i) {
+            if (body[i] == '@' && i + 1 < body.size() && body[i + 1] >= '1' && body[i + 1] <= '9') {
+                size_t index = static_cast<size_t>(body[i + 1] - '1');
+                if (index < arguments.size()) result += arguments[index];
+                ++i;
+            } else {
+                result.push_back(body[i]);
+            }
+        }
+        return result;
+    }
+
+    // SOURCE's characters have the lines of LINES, or all of them FIXEDLINE
+    // when LINES is null; MACRO is the outermost macro they came from.
+    bool Expand(const std::string& source, const LinedText* lines, int fixedLine, int macro, int depth,
+                LinedText* out) {
+        for (size_t i = 0; i < source.size(); ++i) {
+            int line = lines != nullptr ? lines->RunAt(i).line : fixedLine;
+            size_t nameEnd = i + 1;
+            int found = -1;
+            if (source[i] == '@' && i + 1 < source.size() && !isdigit(static_cast<unsigned char>(source[i + 1]))) {
+                while (nameEnd < source.size() && IsMacroChar(source[nameEnd])) ++nameEnd;
+                if (nameEnd > i + 1) found = Find(source.substr(i + 1, nameEnd - i - 1));
+            }
+            // Every character and every expansion spends the budget, so that
+            // macros that expand to nothing cannot loop for long either.
+            if (budget == 0) {
+                *problem = {"macros that expand beyond 16 MB", line, "", true};
+                return false;
+            }
+            --budget;
+            if (found < 0) {
+                out->Add(source[i], line, macro);
+                continue;
+            }
+            if (depth >= kMaxMacroDepth) {
+                *problem = {"a macro that uses itself, or macros nested deeper than 16 levels", line,
+                            "@" + macros[found].name, true};
+                return false;
+            }
+            const std::string& body = macros[found].body;
+            size_t next = nameEnd;
+            std::vector<std::string> arguments;
+            if (withArguments && TakesArguments(body)) next = ReadArguments(source, next, &arguments);
+            if (!Expand(Substituted(body, arguments), nullptr, line, macro >= 0 ? macro : found, depth + 1, out))
+                return false;
+            i = next - 1;
+        }
+        return true;
+    }
+};
+
+// A number written as an RPN token: decimal with an optional fraction and
+// exponent, or hexadecimal.
+bool IsNumber(const std::string& token) {
+    size_t i = 0;
+    if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
+    if (token.compare(i, 2, "0x") == 0 || token.compare(i, 2, "0X") == 0) {
+        i += 2;
+        size_t digits = i;
+        while (i < token.size() && isxdigit(static_cast<unsigned char>(token[i]))) ++i;
+        return i > digits && i == token.size();
+    }
+    size_t digits = 0;
+    while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
+    if (i < token.size() && token[i] == '.') {
+        ++i;
+        while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
+        size_t exponent = i;
+        while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i;
+        if (i == exponent) return false;
+    }
+    return i == token.size();
+}
+
+// The token that ends just before OFFSET, blanks skipped, and where it starts.
+std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenStart) {
+    size_t end = offset;
+    while (end > 0 && IsBlank(text[end - 1])) --end;
+    size_t start = end;
+    while (start > 0 && end - start <= kMaxNumberLength && !IsBlank(text[start - 1]) && text[start - 1] != '{' &&
+           text[start - 1] != '}')
+        --start;
+    *tokenStart = start;
+    return text.substr(start, end - start);
+}
+
+// Finds "(L:name[, unit])" and "(>L:name[, unit])" in an expanded script.
+void CollectUses(const LinedText& script, const std::vector<Macro>& macros, std::vector<LVarUse>* uses) {
+    const std::string& s = script.chars;
+    for (size_t open = s.find('('); open != std::string::npos; open = s.find('(', open + 1)) {
+        size_t i = open + 1;
+        while (i < s.size() && IsBlank(s[i])) ++i;
+        bool write = i < s.size() && s[i] == '>';
+        if (write) ++i;
+        while (i < s.size() && IsBlank(s[i])) ++i;
+        if (i + 1 >= s.size() || (s[i] != 'L' && s[i] != 'l') || s[i + 1] != ':') continue;
+        size_t nameStart = i + 2, nameEnd = nameStart;
+        while (nameEnd < s.size() && nameEnd - nameStart <= kMaxNameLength && strchr(",)(\r\n", s[nameEnd]) == nullptr)
+            ++nameEnd;
+        if (nameEnd >= s.size() || (s[nameEnd] != ',' && s[nameEnd] != ')')) continue;
+        std::string name = Trimmed(s.substr(nameStart, nameEnd - nameStart));
+        // A ":N" index after the name is not part of it.
+        size_t colon = name.rfind(':');
+        if (colon != std::string::npos && colon + 1 < name.size() &&
+            name.find_first_not_of("0123456789", colon + 1) == std::string::npos)
+            name = Trimmed(name.substr(0, colon));
+        if (name.empty()) continue;
+        LVarUse use;
+        use.name = name;
+        use.line = script.RunAt(open).line;
+        use.write = write;
+        size_t valueStart = 0;
+        use.value = write ? TokenBefore(s, open, &valueStart) : "";
+        use.constant = IsNumber(use.value);
+        if (!use.constant) use.value.clear();
+        // The macro that gave the name, the write or the value.
+        int macro = script.RunAt(nameStart).macro;
+        if (macro < 0) macro = script.RunAt(open).macro;
+        if (macro < 0 && use.constant) macro = script.RunAt(valueStart).macro;
+        if (macro >= 0) use.macro = macros[macro].name;
+        uses->push_back(use);
+    }
+}
+
+// The text as UTF-8 when it starts with a UTF-16 byte-order mark.
+bool FromUtf16(const std::string& text, std::string* utf8) {
+    bool little = text.compare(0, 2, "\xFF\xFE") == 0, big = text.compare(0, 2, "\xFE\xFF") == 0;
+    if (!little && !big) return false;
+    std::wstring wide;
+    for (size_t i = 2; i + 1 < text.size(); i += 2) {
+        unsigned char first = static_cast<unsigned char>(text[i]), second = static_cast<unsigned char>(text[i + 1]);
+        wide.push_back(static_cast<wchar_t>(little ? first | (second << 8) : (first << 8) | second));
+    }
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    utf8->assign(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &(*utf8)[0], size, nullptr, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
+    std::string converted;
+    const std::string& text = FromUtf16(bytes, &converted) ? converted : bytes;
+    // XML allows no control characters but tab and line ends.
+    int line = 1;
+    for (char c : text) {
+        if (c == '\n') ++line;
+        else if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r') {
+            *problem = {"not a text file: it holds control characters or binary data", line, "", false};
+            return false;
+        }
+    }
+    XmlReader reader(text, problem);
+    if (!reader.Read()) return false;
+    MacroExpander expander{reader.macros, reader.newSchema, problem};
+    expander.Index();
+    for (const LinedText& script : reader.scripts) {
+        LinedText expanded;
+        if (!expander.Expand(script.chars, &script, 0, -1, 0, &expanded)) return false;
+        CollectUses(expanded, reader.macros, uses);
+    }
+    return true;
+}
