@@ -117,7 +117,11 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
               "gauge02=kvo_sound!Sound, 0, 0, 1, 1, folder.ini\n"
               "gauge03=kvo_sound!Sound, 0, 0, 1, 1, nosounds.ini\n"
               "gauge04=kvo_other!Debugger, 0, 0, 150, 25\n"
-              "gauge05=kvo_xml!Missing, 0, 0, 10, 10\n");
+              "gauge05=kvo_xml!Missing, 0, 0, 10, 10\n"
+              "gauge06=kvo_xml!Switches, 0, 0, 10, 10\n");
+    WriteText(Folder("SimObjects\\Airplanes\\Faulty\\panel\\kvo_xml") + "\\Switches.xml",
+              "<Gauge Name=\"Switches\" Version=\"1.0\">\n<Mouse>\n<Area Left=\"0\" Top=\"0\" Width=\"10\" Height=\"10\">\n"
+              "<Click>1 (&gt;L:kvo_xml_id_1, number) 2 (&gt;L:kvo_xml_id_02, number)</Click>\n</Area>\n</Mouse>\n</Gauge>\n");
     ASSERT_TRUE(WriteTone(panel + "\\good.wav", 0.1));
     std::string longName(130, 'v');
     WriteText(panel + "\\sound.ini",
@@ -159,6 +163,8 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
         {"WARNING ", ini + ":9: " + panel + "\\good.wav: Sound00 and Sound02 name the same WAV file, so they share "
                      "one sound buffer"},
         {"WARNING ", ini + ":14: kvo_xml_id_02: Sound02 and Sound03 have the same command variable"},
+        {"ERROR ", panel + "\\kvo_xml\\Switches.xml:4: kvo_xml_id_1: is none of the module's variables but resembles "
+                   "kvo_xml_id_01"},
         {"WARNING ", ini + ":6: " + longName.substr(0, 127) + ": no XML gauge of this panel writes this command variable"},
     };
     for (const Expected& finding : findings) {
@@ -169,9 +175,10 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
     EXPECT_THAT(out_, HasSubstr("alias=Faulty\\panel: the panel of "));
     EXPECT_EQ(out_.find("panel " + cfg), out_.rfind("panel " + cfg));
     EXPECT_THAT(out_, Not(HasSubstr("clock!Clock")));  // a compiled module of its own
+    EXPECT_THAT(out_, Not(HasSubstr("Sound02 never plays")));  // Switches.xml writes its variable
     EXPECT_THAT(LineWith(out_, "ERROR " + ini + ":10: " + panel + "\\other.wav: the sound does not load"),
                 HasSubstr("LSF - Load Sound File Failed"));
-    EXPECT_THAT(out_, HasSubstr("check: 12 errors, 19 warnings"));
+    EXPECT_THAT(out_, HasSubstr("check: 13 errors, 17 warnings"));
 }
 
 // The example aircraft as the build makes it: nothing to report.

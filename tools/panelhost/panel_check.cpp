@@ -114,12 +114,8 @@ struct PanelRun {
 
     // Checks an XML gauge once; false when the simulator finds none.
     bool CheckXml(const GaugeLine& line, std::vector<bool>* written) {
-        // A compiled module in the Gauges folder comes before the XML gauges
-        // there: then only the panel folder is searched.
-        bool compiledInGauges = !CompiledModuleIn(place.gaugesFolder, line.container).empty();
         std::vector<Finding> findings;
-        bool found = CheckXmlGauge(panelFolder, compiledInGauges ? panelFolder : place.gaugesFolder, line.container,
-                                   line.gauge, vars, written, &findings);
+        bool found = CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
         ReportAll(findings);
         return found;
     }
@@ -237,7 +233,8 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
         if (done) continue;
         seen.push_back(name);
         Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
-        if (!run.CheckXml(line, &written))
+        // A compiled module in the Gauges folder comes before the XML gauges there.
+        if (!run.CheckXml(line, &written) && CompiledModuleIn(place.gaugesFolder, line.container).empty())
             ReportError(panelCfg, line.line, name,
                     "no such XML gauge in " + run.panelFolder + " or " + place.gaugesFolder + " (as " + line.container +
                         "\\" + line.gauge + ".xml or inside " + line.container +
