@@ -30,11 +30,7 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
     std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
     Heading("aircraft %s", aircraftCfg.c_str());
     std::string text;
-    TextState state = ReadTextFile(aircraftCfg, &text);
-    if (state != kTextOk) {
-        ReportError(aircraftCfg, 0, "", std::string("the aircraft configuration ") + TextStateMeaning(state));
-        return;
-    }
+    if (!ReadCheckedText(aircraftCfg, "the aircraft configuration", &text)) return;
     // Each variation's panel, each distinct panel checked once.
     std::vector<std::string> panels;
     int variations = 0;

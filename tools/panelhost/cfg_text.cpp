@@ -92,6 +92,13 @@ const char* TextStateMeaning(TextState state) {
     }
 }
 
+bool ReadCheckedText(const std::string& path, const char* what, std::string* text) {
+    TextState state = ReadTextFile(path, text);
+    if (state == kTextOk) return true;
+    ReportError(path, 0, "", std::string(what) + " " + TextStateMeaning(state));
+    return false;
+}
+
 std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments) {
     std::vector<CfgSection> sections;
     size_t begin = 0;

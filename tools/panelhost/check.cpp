@@ -31,6 +31,7 @@ const size_t kWavPathOffset = 32;
 const size_t kVarNameOffset = 296;
 const size_t kBufferOffset = 820;
 const size_t kPathBytes = 260;
+const int32_t kMaxSlots = 1000;  // MaxSounds as the module clamps it
 
 const char* const kConfigKeys[] = {"MaxSounds",    "ErrorFlag", "VolumeVarIn", "PanVarIn",   "VolumeVarOut",
                                    "PanVarOut",    "VolumePlayed", "PanPlayed", "LoopPlayed", "LoopOut",
@@ -153,8 +154,8 @@ struct Checker {
                                 std::to_string(soundCount - 1) + " only; raise MaxSounds to " +
                                 std::to_string(slot + 1) + " or more");
             else if (entry.value.size() > kEntryChars)
-                Warn(entry, "the module reads only the first 127 characters, " + entry.value.substr(0, kEntryChars) +
-                                "; shorten the value");
+                Warn(entry, "the module reads only the first " + std::to_string(kEntryChars) + " characters, " +
+                                entry.value.substr(0, kEntryChars) + "; shorten the value");
         }
     }
 
@@ -188,6 +189,7 @@ TableView ReadSlotTable() {
         if (base == nullptr) break;
         int32_t count;
         memcpy(&count, base, sizeof count);
+        if (count < 0 || count > kMaxSlots) break;
         table.soundCount = count;
         for (int i = 0; i <= count; ++i) {
             const unsigned char* record = base + kSlotRecordBytes * static_cast<size_t>(i);
@@ -338,11 +340,7 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     *result = ConfigResult();
     result->iniPath = iniPath;
     std::string text;
-    TextState state = ReadTextFile(iniPath, &text);
-    if (state != kTextOk) {
-        ReportError(iniPath, 0, "", std::string("the configuration ") + TextStateMeaning(state));
-        return;
-    }
+    if (!ReadCheckedText(iniPath, "the configuration", &text)) return;
     Checker checker = {iniPath, ParseCfg(text, false)};
     checker.CheckConfigKeys();
 

@@ -33,6 +33,9 @@ enum TextState { kTextOk, kTextMissing, kTextFolder, kTextEmpty, kTextBinary, kT
 TextState ReadTextFile(const std::string& path, std::string* text);
 // Why a file in that state cannot be used, e.g. "is a folder".
 const char* TextStateMeaning(TextState state);
+// Reads the file as text; false after an error naming it as WHAT ("the panel
+// configuration") when it cannot be used.
+bool ReadCheckedText(const std::string& path, const char* what, std::string* text);
 // The sections of an INI-like text. With cfgComments, "//" and ";" start a
 // comment anywhere on a line (aircraft.cfg, panel.cfg); without, only a line
 // that begins with ";" is one (the profile functions' rule).

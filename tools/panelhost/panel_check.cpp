@@ -1,8 +1,12 @@
 // The check of one panel: its gauge lines, the module file the simulator
 // would load for the module's gauges, the configuration each Sound gauge
 // names, and the XML gauges that write the module's variables.
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
+
+#include <map>
+#include <set>
 
 #include "tools/panelhost/check.h"
 #include "tools/panelhost/xml_gauges.h"
@@ -10,6 +14,9 @@
 namespace {
 
 const int kMaxAliasSteps = 8;
+// Far above any real panel: a hostile panel.cfg cannot keep the check busy for hours.
+const size_t kMaxConfigurations = 8;
+const size_t kMaxXmlGauges = 500;
 const char kSoundGauge[] = "Sound";
 
 struct GaugeLine {
@@ -65,6 +72,12 @@ bool ExistsAsTheModuleSees(const std::string& path) {
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
+// A name as the simulator compares it, for sets of names.
+std::string Folded(std::string name) {
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
 struct PanelRun {
     const Options& options;
     const CheckPlace& place;
@@ -73,6 +86,7 @@ struct PanelRun {
     std::vector<std::string> moduleGauges;  // as the module names them
     ConfigResult config;                    // of the first Sound gauge
     bool configChecked = false;
+    std::set<std::string> configPaths;     // checked already, folded
     std::vector<ModuleVar> vars;            // its variables, the slots' first
 
     void CollectVariables() {
@@ -106,10 +120,95 @@ struct PanelRun {
             if (!IsFile(resolved.defaultPath)) return;
             iniPath = resolved.defaultPath;
         }
+        if (configPaths.count(Folded(iniPath)) != 0) {
+            Note("configuration %s: checked above", iniPath.c_str());
+            return;
+        }
+        if (configPaths.size() == kMaxConfigurations) {
+            ReportWarning(panelCfg, line.line, line.parameter,
+                          "more than " + std::to_string(kMaxConfigurations) +
+                              " configurations on one panel: this one and those after it are not checked");
+            return;
+        }
+        configPaths.insert(Folded(iniPath));
         Heading("configuration %s", iniPath.c_str());
         ConfigResult result;
         CheckConfiguration(options, iniPath, &result);
         if (!configChecked) config = result, configChecked = true;
+    }
+
+    // The module's containers (those that hold one of its gauges, and the
+    // module file's own name), folded, each with the module file the
+    // simulator would load for it.
+    std::map<std::string, std::string> FindModuleFiles(const std::vector<GaugeLine>& lines) {
+        std::string moduleStem = FileName(options.modulePath);
+        moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
+        std::map<std::string, std::string> modules;
+        for (const GaugeLine& line : lines) {
+            if (!IsModuleGauge(line.gauge) && !SameName(line.container, moduleStem)) continue;
+            if (modules.count(Folded(line.container)) != 0) continue;
+            std::string found = CompiledModuleIn(panelFolder, line.container);
+            if (found.empty()) found = CompiledModuleIn(place.gaugesFolder, line.container);
+            if (found.empty()) {
+                ReportError(panelCfg, line.line, line.container,
+                            "no " + line.container + ".gau or " + line.container + ".dll in " + panelFolder + " or " +
+                                place.gaugesFolder + ": the simulator loads no module for it; put the module there");
+                found = panelFolder + "\\" + line.container + ".gau";  // where the paths would be taken from
+            } else {
+                Note("module %s", found.c_str());
+            }
+            modules[Folded(line.container)] = found;
+        }
+        return modules;
+    }
+
+    void CheckModuleGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules) {
+        int soundGauges = 0;
+        for (const GaugeLine& line : lines) {
+            auto module = modules.find(Folded(line.container));
+            if (module == modules.end()) continue;
+            std::string name = line.container + "!" + line.gauge;
+            if (!IsModuleGauge(line.gauge)) {
+                ReportError(panelCfg, line.line, name,
+                            "the module has no gauge of that name; its gauges are " + moduleGauges[0] +
+                                (moduleGauges.size() > 1 ? " and " + moduleGauges[1] : std::string()));
+                continue;
+            }
+            if (!SameName(line.gauge, kSoundGauge)) continue;
+            if (++soundGauges > 1)
+                ReportWarning(panelCfg, line.line, name,
+                              "more than one Sound gauge: each runs the module's whole cycle, so every command is "
+                              "served once per Sound gauge per frame; keep one");
+            CheckSoundGauge(line, module->second);
+        }
+        if (soundGauges == 0)
+            ReportError(panelCfg, 0, "",
+                        "no Sound gauge of the module: it loads no configuration and plays nothing; add "
+                        "gaugeNN=<module>!Sound, 0,0,1,1, <INI path> to a [WindowNN] or [VCockpitNN] section");
+    }
+
+    // Every XML gauge once, in the order the panel names them.
+    void CheckXmlGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules,
+                        std::vector<bool>* written) {
+        std::set<std::string> seen;
+        for (const GaugeLine& line : lines) {
+            std::string name = line.container + "!" + line.gauge;
+            if (modules.count(Folded(line.container)) != 0 || !seen.insert(Folded(name)).second) continue;
+            if (!CompiledModuleIn(panelFolder, line.container).empty()) continue;
+            if (seen.size() > kMaxXmlGauges) {
+                ReportWarning(panelCfg, line.line, name,
+                              "more than " + std::to_string(kMaxXmlGauges) +
+                                  " XML gauges on one panel: this one and those after it are not checked");
+                return;
+            }
+            Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
+            // A compiled module in the Gauges folder comes before the XML gauges there.
+            if (!CheckXml(line, written) && CompiledModuleIn(place.gaugesFolder, line.container).empty())
+                ReportError(panelCfg, line.line, name,
+                            "no such XML gauge in " + panelFolder + " or " + place.gaugesFolder + " (as " +
+                                line.container + "\\" + line.gauge + ".xml or inside " + line.container +
+                                ".cab): the simulator shows nothing for it");
+        }
     }
 
     // Checks an XML gauge once; false when the simulator finds none.
@@ -127,11 +226,7 @@ std::string FollowAlias(const std::string& panelCfg) {
     std::string current = panelCfg;
     for (int step = 0; step <= kMaxAliasSteps; ++step) {
         std::string text;
-        TextState state = ReadTextFile(current, &text);
-        if (state != kTextOk) {
-            ReportError(current, 0, "", std::string("the panel configuration ") + TextStateMeaning(state));
-            return "";
-        }
+        if (!ReadCheckedText(current, "the panel configuration", &text)) return "";
         std::vector<CfgSection> sections = ParseCfg(text, true);
         const CfgSection* fltsim = FindSection(sections, "fltsim");
         const CfgEntry* alias = nullptr;
@@ -157,89 +252,14 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
                 const std::vector<std::string>& moduleGauges) {
     Heading("panel %s", panelCfg.c_str());
     std::string text;
-    TextState state = ReadTextFile(panelCfg, &text);
-    if (state != kTextOk) {
-        ReportError(panelCfg, 0, "", std::string("the panel configuration ") + TextStateMeaning(state));
-        return;
-    }
-    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}};
+    if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, {}};
     std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
-
-    // The module's containers: those that hold one of its gauges, and the module file's own name.
-    std::string moduleStem = FileName(options.modulePath);
-    moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
-    std::vector<std::string> containers;
-    for (const GaugeLine& line : lines) {
-        bool ours = run.IsModuleGauge(line.gauge) || SameName(line.container, moduleStem);
-        bool listed = false;
-        for (const std::string& container : containers) listed = listed || SameName(container, line.container);
-        if (ours && !listed) containers.push_back(line.container);
-    }
-    auto isModuleContainer = [&](const std::string& name) {
-        for (const std::string& container : containers)
-            if (SameName(container, name)) return true;
-        return false;
-    };
-
-    std::vector<std::string> modulePaths;
-    for (const std::string& container : containers) {
-        std::string found = CompiledModuleIn(run.panelFolder, container);
-        if (found.empty()) found = CompiledModuleIn(place.gaugesFolder, container);
-        int firstLine = 0;
-        for (const GaugeLine& line : lines)
-            if (firstLine == 0 && SameName(line.container, container)) firstLine = line.line;
-        if (found.empty()) {
-            ReportError(panelCfg, firstLine, container,
-                    "no " + container + ".gau or " + container + ".dll in " + run.panelFolder + " or " +
-                        place.gaugesFolder + ": the simulator loads no module for it; put the module there");
-            found = run.panelFolder + "\\" + container + ".gau";  // where the paths would be taken from
-        } else {
-            Note("module %s", found.c_str());
-        }
-        modulePaths.push_back(found);
-    }
-
-    int soundGauges = 0;
-    for (const GaugeLine& line : lines) {
-        if (!isModuleContainer(line.container)) continue;
-        if (!run.IsModuleGauge(line.gauge)) {
-            ReportError(panelCfg, line.line, line.container + "!" + line.gauge,
-                    "the module has no gauge of that name; its gauges are " + moduleGauges[0] +
-                        (moduleGauges.size() > 1 ? " and " + moduleGauges[1] : std::string()));
-            continue;
-        }
-        if (!SameName(line.gauge, kSoundGauge)) continue;
-        if (++soundGauges > 1)
-            ReportWarning(panelCfg, line.line, line.container + "!" + line.gauge,
-                    "more than one Sound gauge: each runs the module's whole cycle, so every command is served "
-                    "once per Sound gauge per frame; keep one");
-        size_t which = 0;
-        while (!SameName(containers[which], line.container)) ++which;
-        run.CheckSoundGauge(line, modulePaths[which]);
-    }
-    if (soundGauges == 0)
-        ReportError(panelCfg, 0, "", "no Sound gauge of the module: it loads no configuration and plays "
-                                                "nothing; add gaugeNN=<module>!Sound, 0,0,1,1, <INI path> to a "
-                                                "[WindowNN] or [VCockpitNN] section");
-
+    std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
+    run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
     std::vector<bool> written(run.vars.size(), false);
-    std::vector<std::string> seen;
-    for (const GaugeLine& line : lines) {
-        if (isModuleContainer(line.container) || !CompiledModuleIn(run.panelFolder, line.container).empty()) continue;
-        std::string name = line.container + "!" + line.gauge;
-        bool done = false;
-        for (const std::string& other : seen) done = done || SameName(other, name);
-        if (done) continue;
-        seen.push_back(name);
-        Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
-        // A compiled module in the Gauges folder comes before the XML gauges there.
-        if (!run.CheckXml(line, &written) && CompiledModuleIn(place.gaugesFolder, line.container).empty())
-            ReportError(panelCfg, line.line, name,
-                    "no such XML gauge in " + run.panelFolder + " or " + place.gaugesFolder + " (as " + line.container +
-                        "\\" + line.gauge + ".xml or inside " + line.container +
-                        ".cab): the simulator shows nothing for it");
-    }
+    run.CheckXmlGauges(lines, modules, &written);
     if (!run.config.ran) return;
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);
