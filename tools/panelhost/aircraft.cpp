@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <set>
+
 #include "tools/panelhost/check.h"
 
 namespace {
@@ -33,6 +35,7 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
     if (!ReadCheckedText(aircraftCfg, "the aircraft configuration", &text)) return;
     // Each variation's panel, each distinct panel checked once.
     std::vector<std::string> panels;
+    std::set<std::string> followed, listed;  // folded
     int variations = 0;
     for (const CfgSection& section : ParseCfg(text, true)) {
         if (_strnicmp(section.name.c_str(), "fltsim.", 7) != 0) continue;
@@ -42,6 +45,7 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
             if (SameName(entry.key, "panel")) suffix = Trimmed(Unquoted(entry.value));
         std::string folder = aircraftFolder + "\\panel" + (suffix.empty() ? "" : "." + suffix);
         std::string panelCfg = folder + "\\panel.cfg";
+        if (!followed.insert(Folded(panelCfg)).second) continue;
         if (!IsFile(panelCfg)) {
             ReportError(aircraftCfg, section.line, "[" + section.name + "]",
                     "its panel " + panelCfg + " is not there: the simulator shows no panel and plays no sound "
@@ -49,10 +53,7 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
             continue;
         }
         std::string final = FollowAlias(panelCfg);
-        if (final.empty()) continue;
-        bool seen = false;
-        for (const std::string& panel : panels) seen = seen || SameName(panel, final);
-        if (!seen) panels.push_back(final);
+        if (!final.empty() && listed.insert(Folded(final)).second) panels.push_back(final);
     }
     if (variations == 0)
         ReportError(aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
@@ -77,7 +78,7 @@ int RunCheck(const Options& options) {
     std::vector<std::string> moduleGauges;
     if (!ReadModuleGauges(options, &moduleGauges)) return kExitUnusable;
     bool hasSound = false;
-    for (const std::string& name : moduleGauges) hasSound = hasSound || name == "Sound";
+    for (const std::string& gauge : moduleGauges) hasSound = hasSound || gauge == "Sound";
     if (!hasSound) {
         fprintf(stderr, "panelhost: the module %s has no Sound gauge\n", options.modulePath.c_str());
         return kExitUnusable;

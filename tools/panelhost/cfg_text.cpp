@@ -1,6 +1,7 @@
 // The check's text files: aircraft.cfg, panel.cfg and the sound INI, read
 // whole and split into sections, whatever an aircraft downloaded from
 // anywhere holds.
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -40,6 +41,11 @@ std::string Trimmed(const std::string& text) {
 
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::string Folded(std::string name) {
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return name;
 }
 
 bool IsFolder(const std::string& path) {

@@ -3,6 +3,7 @@
 // table (published as "SoundStringBase") tells the WAV paths, variables and
 // shared buffers it made; every configured sound is loaded and played once,
 // silently, for a frame.
+#include <ctype.h>
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>

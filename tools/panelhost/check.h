@@ -42,6 +42,7 @@ bool ReadCheckedText(const std::string& path, const char* what, std::string* tex
 std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments);
 const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name);
 bool SameName(const std::string& a, const std::string& b);  // ignoring letter case
+std::string Folded(std::string name);                       // in lower case, for sets of names
 bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
 std::string Trimmed(const std::string& text);
@@ -102,7 +103,5 @@ void ReportWarning(const std::string& file, int line, const std::string& item, c
 void ReportAll(const std::vector<Finding>& findings);
 void Heading(const char* format, ...);  // a group's first line: a panel, a gauge, a configuration
 void Note(const char* format, ...);     // a line of what was checked, not a finding
-int ErrorCount();
-int WarningCount();
 // The closing line; returns the exit status.
 int ReportSummary();

@@ -1,7 +1,6 @@
 // The check of one panel: its gauge lines, the module file the simulator
 // would load for the module's gauges, the configuration each Sound gauge
 // names, and the XML gauges that write the module's variables.
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -71,12 +70,6 @@ bool ExistsAsTheModuleSees(const std::string& path) {
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
-// A name as the simulator compares it, for sets of names.
-std::string Folded(std::string name) {
-    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return name;
-}
 
 struct PanelRun {
     const Options& options;

@@ -56,9 +56,6 @@ void Note(const char* format, ...) {
     va_end(args);
 }
 
-int ErrorCount() { return errors; }
-int WarningCount() { return warnings; }
-
 int ReportSummary() {
     printf("check: %d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
     fflush(stdout);
