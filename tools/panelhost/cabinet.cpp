@@ -148,7 +148,7 @@ void ReadCabinetEntry(const std::string& path, const std::string& name, size_t l
     *entry = CabinetEntry();
     std::string reader = ReaderPath();
     if (reader.empty()) {
-        entry->damage = std::string("the check's ") + kCabinetReader + " is missing beside panelhost";
+        entry->readerMissing = true;
         return;
     }
     // Windows file names hold no quote, so quoting each argument is enough.

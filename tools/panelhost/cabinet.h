@@ -14,6 +14,7 @@ struct CabinetEntry {
     long declaredSize = 0;                 // the entry's size as the cabinet declares it
     bool tooLarge = false;                 // it declares more than the limit: not read
     std::string damage;                    // why the cabinet could not be read to its end; empty when it could
+    bool readerMissing = false;            // the cabinet reader was not found: nothing was read
     std::vector<std::string> unsafeNames;  // entries whose names reach outside the cabinet (..\, \, C:)
 };
 

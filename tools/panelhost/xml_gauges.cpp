@@ -15,8 +15,9 @@
 
 namespace {
 
-const size_t kMaxNamesJudged = 10000;  // distinct written names compared with the module's per gauge
+const size_t kMaxNamesJudged = 1000;  // distinct written names compared with the module's per gauge
 const size_t kMaxFindingsPerGauge = 50;
+const size_t kMaxCompared = 260;  // longest names compared edit by edit
 
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -43,12 +44,6 @@ void Add(std::vector<Finding>* findings, FindingLevel level, const std::string& 
     findings->push_back(finding);
 }
 
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 // The name with every number's leading zeros removed: kvo_xml_id_03 -> kvo_xml_id_3.
 std::string Unpadded(const std::string& folded) {
     std::string result;
@@ -62,11 +57,13 @@ std::string Unpadded(const std::string& folded) {
 }
 
 // Edits (insert, delete, replace, swap two neighbours) that turn A into B,
-// or LIMIT + 1 when more than LIMIT are needed.
+// or LIMIT + 1 when more than LIMIT are needed (or a name is longer than
+// kMaxCompared).
 size_t Distance(const std::string& a, const std::string& b, size_t limit) {
     size_t apart = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    if (apart > limit) return limit + 1;
-    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), current(b.size() + 1);
+    if (apart > limit || a.size() > kMaxCompared || b.size() > kMaxCompared) return limit + 1;
+    size_t rows[3][kMaxCompared + 1];
+    size_t *before = rows[0], *previous = rows[1], *current = rows[2];
     for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
         current[0] = i;
@@ -79,8 +76,10 @@ size_t Distance(const std::string& a, const std::string& b, size_t limit) {
             rowBest = std::min(rowBest, best);
         }
         if (rowBest > limit) return limit + 1;
-        before.swap(previous);
-        previous.swap(current);
+        size_t* oldest = before;
+        before = previous;
+        previous = current;
+        current = oldest;
     }
     return std::min(previous[b.size()], limit + 1);
 }
@@ -130,11 +129,14 @@ std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : "
 void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVar>& vars,
                std::vector<bool>* written, std::vector<Finding>* findings) {
     VarNames names;
+    std::multimap<std::string, size_t> byName;  // folded name -> index in VARS
     for (const ModuleVar& var : vars) {
-        names.folded.push_back(Folded(var.name));
+        byName.emplace(FoldedName(var.name), names.folded.size());
+        names.folded.push_back(FoldedName(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
     }
     std::map<std::string, int> resembled;  // written names that are none of the module's
+    bool tooManyNames = false;
     size_t reported = 0;
     auto report = [&](int line, const std::string& item, const std::string& message) {
         if (reported < kMaxFindingsPerGauge)
@@ -145,11 +147,10 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     };
     for (const LVarUse& use : uses) {
         if (!use.write) continue;
-        std::string folded = Folded(use.name);
-        bool isModuleVar = false;
-        for (size_t i = 0; i < vars.size(); ++i) {
-            if (names.folded[i] != folded) continue;
-            isModuleVar = true;
+        std::string folded = FoldedName(use.name);
+        auto same = byName.equal_range(folded);
+        for (auto at = same.first; at != same.second; ++at) {
+            size_t i = at->second;
             (*written)[i] = true;
             if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
             report(use.line, use.value,
@@ -159,10 +160,17 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
                        : "written into the global-commands variable " + vars[i].name + ThroughMacro(use) +
                              ", which takes only 1 (stop all), 2 (mute all) or 3 (unmute all): the module ignores it");
         }
-        if (isModuleVar) continue;
+        if (same.first != same.second) continue;
         auto known = resembled.find(folded);
         if (known == resembled.end()) {
-            if (resembled.size() >= kMaxNamesJudged) continue;
+            if (resembled.size() == kMaxNamesJudged) {
+                if (!tooManyNames)
+                    Add(findings, kFindingWarning, file, use.line, use.name,
+                        "and the names written after it are not compared with the module's: the gauge writes more "
+                        "than 1000 variables of its own");
+                tooManyNames = true;
+                continue;
+            }
             known = resembled.emplace(folded, Resembled(folded, names)).first;
         }
         if (known->second < 0) continue;
@@ -232,6 +240,11 @@ bool CheckCabinet(const std::string& cabinet, const std::string& entryName, cons
         Add(findings, kFindingWarning, cabinet, 0, name,
             "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
             "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
+    if (entry.readerMissing) {
+        Add(findings, kFindingError, cabinet, 0, kCabinetReader,
+            "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");
+        return true;
+    }
     std::string file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
     if (entry.tooLarge) {
         Add(findings, kFindingError, file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);

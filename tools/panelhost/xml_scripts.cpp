@@ -15,7 +15,7 @@ namespace {
 const int kMaxNesting = 256;     // elements open at once
 const int kMaxMacroDepth = 16;   // macros expanded inside macros
 const size_t kMaxNameLength = 260;
-const size_t kMaxArgumentsLength = 4096;  // of a macro's argument list
+const size_t kMaxArgumentsLength = 1024;  // of a macro's argument list
 const size_t kMaxNumberLength = 64;       // a longer token is no number
 // An element's place: in no macro's definition, or in a <Comment>, whose
 // text is no script.
@@ -58,11 +58,6 @@ bool IsNameChar(char c) {
     return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
 }
 bool IsMacroChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
@@ -364,21 +359,25 @@ struct MacroExpander {
     std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
 
     void Index() {
-        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
+        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(FoldedName(macros[i].name), static_cast<int>(i));
     }
     // The macro of that name, letter case aside; -1 when none.
     int Find(const std::string& name) const {
-        auto found = byName.find(Folded(name));
+        auto found = byName.find(FoldedName(name));
         return found == byName.end() ? -1 : found->second;
     }
 
     // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS; the end of the list,
     // or OFFSET when there is none within kMaxArgumentsLength characters.
-    static size_t ReadArguments(const std::string& source, size_t offset, std::vector<std::string>* arguments) {
+    // SCANNED: how many characters were looked at.
+    static size_t ReadArguments(const std::string& source, size_t offset, std::vector<std::string>* arguments,
+                                size_t* scanned) {
+        *scanned = 0;
         if (offset >= source.size() || source[offset] != '(') return offset;
         int depth = 0;
         std::string current;
         for (size_t i = offset; i < source.size() && i - offset < kMaxArgumentsLength; ++i) {
+            ++*scanned;
             char c = source[i];
             if (c == '(' && depth++ == 0) continue;
             if (c == ')' && --depth == 0) {
@@ -431,7 +430,7 @@ struct MacroExpander {
             // Every character and every expansion spends the budget, so that
             // macros that expand to nothing cannot loop for long either.
             if (budget == 0) {
-                *problem = {"macros that expand beyond 16 MB", line, "", true};
+                *problem = {"macros that make more than 16 MB of script", line, "", true};
                 return false;
             }
             --budget;
@@ -447,7 +446,11 @@ struct MacroExpander {
             const std::string& body = macros[found].body;
             size_t next = nameEnd;
             std::vector<std::string> arguments;
-            if (withArguments && TakesArguments(body)) next = ReadArguments(source, next, &arguments);
+            if (withArguments && TakesArguments(body)) {
+                size_t scanned = 0;
+                next = ReadArguments(source, next, &arguments, &scanned);
+                budget -= std::min(budget, scanned);  // looking for the list is work as well
+            }
             if (!Expand(Substituted(body, arguments), nullptr, line, macro >= 0 ? macro : found, depth + 1, out))
                 return false;
             i = next - 1;
@@ -550,6 +553,12 @@ bool FromUtf16(const std::string& text, std::string* utf8) {
 }
 
 }  // namespace
+
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
 
 bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
     std::string converted;

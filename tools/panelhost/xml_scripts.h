@@ -34,3 +34,6 @@ const size_t kMaxExpandedBytes = 16 * 1024 * 1024;
 // not an XML gauge the simulator would load (not text, not well-formed XML,
 // another root element) or its macros cannot be expanded.
 bool ReadGaugeScripts(const std::string& text, std::vector<LVarUse>* uses, ScriptProblem* problem);
+
+// NAME in lower case: L: variable and macro names compare without letter case.
+std::string FoldedName(const std::string& name);
