@@ -188,6 +188,10 @@ TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
 
     EXPECT_EQ(RunPanelhost("--check \"" + folder_ + "\\absent.ini\"", &out_), 1) << out_;
     EXPECT_THAT(out_, HasSubstr("ERROR " + folder_ + "\\absent.ini: the configuration does not exist"));
+    // A Linux path longer than the ANSI functions take is still made a full Windows path.
+    std::string longFolder(280, 'd');
+    EXPECT_EQ(RunPanelhost("--check /kvo_long/" + longFolder + "/a.ini", &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr(":\\kvo_long\\" + longFolder + "\\a.ini: the path is 298 characters long"));
 }
 
 TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
