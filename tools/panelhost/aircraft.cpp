@@ -85,6 +85,10 @@ int RunCheck(const Options& options) {
     }
 
     Heading("simulator folder %s", place.simFolder.c_str());
+    // The simulator runs in its folder: WAV paths that start with a dot are relative to it.
+    if (!SetCurrentDirectoryA(place.simFolder.c_str()))
+        ReportWarning(place.simFolder, 0, "", "the simulator folder cannot be entered: WAV paths that start with a "
+                                              "dot are taken from the current folder instead");
     if (path.size() >= MAX_PATH) {
         ReportError(path, 0, "", "the path is " + std::to_string(path.size()) +
                                      " characters long: Windows programs, the simulator and the module among them, "
