@@ -234,6 +234,7 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
         {"--check " + ini + " --fast", "--check takes a path, --sim-folder and --module only"},
         {"--sim-folder C:\\ " + passing, "--sim-folder goes with --check"},
         {"--module \"" + folder_ + "\\good.wav\" " + passing, "cannot load the module"},
+        {"--check " + ini + " --module \"" + folder_ + "\\good.wav\"", "cannot load the module"},
         {"", "no scenario given"},
     };
     for (const Case& c : unusable) {
