@@ -80,6 +80,7 @@ struct PanelRun {
     ConfigResult config;                    // of the first Sound gauge
     bool configChecked = false;
     std::set<std::string> configPaths;     // checked already, folded
+    bool tooManyConfigurations = false;
     std::vector<ModuleVar> vars;            // its variables, the slots' first
 
     void CollectVariables() {
@@ -118,9 +119,11 @@ struct PanelRun {
             return;
         }
         if (configPaths.size() == kMaxConfigurations) {
-            ReportWarning(panelCfg, line.line, line.parameter,
-                          "more than " + std::to_string(kMaxConfigurations) +
-                              " configurations on one panel: this one and those after it are not checked");
+            if (!tooManyConfigurations)
+                ReportWarning(panelCfg, line.line, line.parameter,
+                              "more than " + std::to_string(kMaxConfigurations) +
+                                  " configurations on one panel: this one and those after it are not checked");
+            tooManyConfigurations = true;
             return;
         }
         configPaths.insert(Folded(iniPath));
@@ -246,7 +249,7 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     Heading("panel %s", panelCfg.c_str());
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
-    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, {}};
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}};
     std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);

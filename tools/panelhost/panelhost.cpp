@@ -5,8 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "tests/doubles/simconnect/simconnect_double.h"
 #include "host/host.h"
+#include "tests/doubles/simconnect/simconnect_double.h"
 #include "tools/panelhost/panelhost.h"
 
 namespace {
