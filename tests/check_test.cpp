@@ -182,11 +182,18 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
     EXPECT_THAT(out_, HasSubstr("check: 12 errors, 17 warnings"));
 }
 
-// The example aircraft as the build makes it: nothing to report.
+// The example aircraft as the build makes it: nothing to report, whatever
+// the simulator's folder.
 TEST_F(AircraftCheck, CleanExampleHasNoFinding) {
     std::string example = TestProgramFolder() + "\\..\\examples\\aircraft";
-    EXPECT_EQ(RunPanelhost("--check \"" + example + "\"", &out_), 0) << out_;
+    EXPECT_EQ(RunPanelhost("--check \"" + example + "\" --sim-folder \"" + root_ + "\"", &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("simulator folder " + root_ + "\r\n"));
     EXPECT_THAT(out_, HasSubstr("3 of 3 configured sounds load and play"));
+    EXPECT_THAT(out_, HasSubstr("check: 0 errors, 0 warnings"));
+    // Its panel on its own: the same gauges, no aircraft heading.
+    EXPECT_EQ(RunPanelhost("--check \"" + example + "\\panel\\panel.cfg\"", &out_), 0) << out_;
+    EXPECT_THAT(out_, Not(HasSubstr("aircraft ")));
+    EXPECT_THAT(out_, HasSubstr("gauge kvo_example_cab!Engine"));
     EXPECT_THAT(out_, HasSubstr("check: 0 errors, 0 warnings"));
 }
 
