@@ -345,7 +345,10 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     Checker checker = {iniPath, ParseCfg(text, false)};
     checker.CheckConfigKeys();
 
-    if (!LoadFreshModule(options)) return;
+    if (!LoadFreshModule(options)) {
+        ReportCannotRun();
+        return;
+    }
     host::CreateSimWindow();
     host::StartModule();
     host::AddGauge("Sound", iniPath.c_str());
@@ -360,6 +363,7 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
 
     if (table.soundCount < 0 || controls.size() < kControlVariables + 1) {
         fprintf(stderr, "panelhost: the module %s did not publish its slot table\n", options.modulePath.c_str());
+        ReportCannotRun();
     } else if (!SameName(taken, iniPath)) {
         ReportError(iniPath, 0, "", "the module did not take this configuration: " + JoinedBoxes(0));
     } else {

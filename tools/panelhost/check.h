@@ -103,5 +103,8 @@ void ReportWarning(const std::string& file, int line, const std::string& item, c
 void ReportAll(const std::vector<Finding>& findings);
 void Heading(const char* format, ...);  // a group's first line: a panel, a gauge, a configuration
 void Note(const char* format, ...);     // a line of what was checked, not a finding
+// The check could not be done as it should (the module did not load or
+// publish what the check reads): the exit status says so.
+void ReportCannotRun();
 // The closing line; returns the exit status.
 int ReportSummary();

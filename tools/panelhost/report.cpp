@@ -10,6 +10,7 @@ namespace {
 
 int errors = 0;
 int warnings = 0;
+bool cannotRun = false;
 
 void PrintLine(const char* indent, const char* format, va_list args) {
     char text[2048];
@@ -56,8 +57,12 @@ void Note(const char* format, ...) {
     va_end(args);
 }
 
+void ReportCannotRun() { cannotRun = true; }
+
 int ReportSummary() {
-    printf("check: %d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+    printf("check: %d error%s, %d warning%s%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s",
+           cannotRun ? ", not checked through the module" : "");
     fflush(stdout);
+    if (cannotRun) return kExitUnusable;
     return errors > 0 ? kExitFailed : kExitOk;
 }
