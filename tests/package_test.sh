@@ -23,7 +23,8 @@ mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 [ "$(ls "$unpacked")" = "$name" ] || fail "the zip's top level is not the one folder $name: $(ls "$unpacked")"
 cd "$unpacked/$name"
-for file in Gauges/kvo_sound.dll panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/demo.scn \
+for file in Gauges/kvo_sound.dll panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/aircraft/aircraft.cfg \
+    example/aircraft/panel/panel.cfg example/aircraft/panel/kvo_sound.gau example/aircraft/panel/kvo_example_cab.cab example/demo.scn \
     docs/USAGE.md docs/USAGE.html README.txt LICENSE.txt CHANGELOG.md; do
   [ -s "$file" ] || fail "$file is missing or empty"
 done
@@ -55,10 +56,9 @@ fi
 
 said="$(wine panelhost/panelhost.exe --version </dev/null | tr -d '\r')"
 [ "$said" = "panelhost (kvo_sound) $version" ] || fail "panelhost --version said: $said"
-checked=example/aircraft/sound.ini
-wine panelhost/panelhost.exe --check "$checked" </dev/null >check.log 2>&1 ||
-  { cat check.log; fail "panelhost --check on the example"; }
-grep -q " OK" check.log || { cat check.log; fail "panelhost --check reported no sound OK"; }
+wine panelhost/panelhost.exe --check example/aircraft </dev/null >check.log 2>&1 ||
+  { cat check.log; fail "panelhost --check on the example aircraft"; }
+grep -q "^check: 0 errors, 0 warnings" check.log || { cat check.log; fail "the example aircraft did not check clean"; }
 wine panelhost/panelhost.exe --quiet example/demo.scn </dev/null >demo.log 2>&1 ||
   { cat demo.log; fail "the demo scenario"; }
 

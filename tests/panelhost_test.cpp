@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/panelhost_run.h"
 #include "tests/test_support.h"
 #include "tests/wav_files.h"
 #include "tools/panelhost/scenario.h"
@@ -122,49 +123,21 @@ TEST(ScenarioReader, WholeScenarioKeepsLineNumbers) {
     EXPECT_EQ(steps[2].source, "set x 1");
     EXPECT_FALSE(ParseScenario("start\n\nframes 1\nframes x\nframes y", &steps, &line, &reason));
     EXPECT_EQ(line, 4);
-}
 
-// Runs panelhost.exe from beside this program; its exit status, with
-// everything it printed in `output`.
-int RunPanelhost(const std::string& arguments, std::string* output) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + TestProgramFolder() + "\\panelhost.exe\" " + arguments;
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    output->clear();
-    if (!started) {
-        CloseHandle(readEnd);
-        return -1;
+    // Saved by a Windows editor: the byte-order mark is not part of the first command.
+    ASSERT_TRUE(ParseScenario("\xEF\xBB\xBFgauge a.ini\r\nframes 11\r\n", &steps, &line, &reason)) << reason;
+    EXPECT_EQ(steps[0].kind, kStepGauge);
+    EXPECT_EQ(steps[0].text[0], "a.ini");
+    // Another encoding or a binary file: one line saying so, no raw bytes.
+    struct Case { std::string text, reason; } unreadable[] = {
+        {std::string("\xFF\xFEg\0a\0u\0g\0e\0", 12), "saved as UTF-16"},
+        {std::string("start\n\x7f" "ELF\x01\0\0", 12), "not a text file"},
+    };
+    for (const Case& c : unreadable) {
+        EXPECT_FALSE(ParseScenario(c.text, &steps, &line, &reason));
+        EXPECT_EQ(line, 0);
+        EXPECT_THAT(reason, HasSubstr(c.reason));
     }
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) output->append(chunk, got);
-    CloseHandle(readEnd);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return static_cast<int>(status);
-}
-
-// The line of `output` that holds `part`, or "".
-std::string LineWith(const std::string& output, const std::string& part) {
-    size_t at = output.find(part);
-    if (at == std::string::npos) return "";
-    size_t begin = output.rfind('\n', at);
-    begin = begin == std::string::npos ? 0 : begin + 1;
-    return output.substr(begin, output.find('\n', at) - begin);
 }
 
 class PanelhostCommandLine : public ::testing::Test {
@@ -191,25 +164,34 @@ TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
                             "[Config]\nMaxSounds=5\n[Sounds]\nSound00=good.wav\nSound01=missing.wav\n"
                             "Sound02=notriff.wav,50\nSound03=truncated.wav\n[LVars]\nLvar00=chime_a\n");
     EXPECT_EQ(RunPanelhost("--check " + ini, &out_), 1) << out_;
-    EXPECT_THAT(LineWith(out_, "   0  chime_a"), HasSubstr(folder_ + "\\good.wav  OK"));
-    std::string missing = LineWith(out_, "   1  kvo_xml_id_01");
+    EXPECT_THAT(LineWith(out_, "Sound00 chime_a"), HasSubstr(folder_ + "\\good.wav  loads and plays"));
+    std::string missing = LineWith(out_, "missing.wav: the sound does not load");
+    EXPECT_THAT(missing, HasSubstr("ERROR " + folder_ + "\\sounds.ini:5: "));
     EXPECT_THAT(missing, HasSubstr("Location 5\\nFile " + folder_ + "\\missing.wav"));
     // The default module is the copy beside the version-10 host program.
     std::string module = TestProgramFolder() + "\\panelhost\\10\\kvo_sound.dll";
     EXPECT_THAT(missing, HasSubstr("then [" + module + "] LSF - Load Sound File Failed\\n" + folder_ + "\\missing.wav"));
-    EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("FAILED"));
-    EXPECT_THAT(LineWith(out_, "   2  kvo_xml_id_02"), HasSubstr("MMIOERR_INVALIDFILE"));
-    EXPECT_THAT(LineWith(out_, "   3  kvo_xml_id_03"), HasSubstr("Location 8"));
-    EXPECT_THAT(LineWith(out_, "   4  kvo_xml_id_04"), HasSubstr("./Sound/kvo/kvo_xml_04.wav  not configured"));
-    EXPECT_THAT(out_, HasSubstr("4 sounds checked: 1 OK, 3 failed"));
+    EXPECT_THAT(LineWith(out_, "notriff.wav: the sound does not load"), HasSubstr("MMIOERR_INVALIDFILE"));
+    EXPECT_THAT(LineWith(out_, "truncated.wav: the sound does not load"), HasSubstr("Location 8"));
+    EXPECT_THAT(LineWith(out_, "Sound03 kvo_xml_id_03"), HasSubstr("FAILED"));
+    EXPECT_THAT(out_, Not(HasSubstr("Sound04")));  // not configured: nothing to try
+    EXPECT_THAT(out_, HasSubstr("1 of 4 configured sounds load and play"));
+    EXPECT_THAT(out_, HasSubstr("check: 3 errors, 0 warnings"));
 
+    // Two spellings of one file share a buffer: a warning, not an error.
     ini = Write("good.ini", "[Config]\nMaxSounds=2\n[Sounds]\nSound00=good.wav\nSound01=\\GOOD.WAV\n");
     EXPECT_EQ(RunPanelhost("--check " + ini, &out_), 0) << out_;
-    EXPECT_THAT(out_, HasSubstr("2 sounds checked: 2 OK, 0 failed"));
+    EXPECT_THAT(out_, HasSubstr("2 of 2 configured sounds load and play"));
+    EXPECT_THAT(LineWith(out_, "WARNING " + folder_ + "\\good.ini:5: " + folder_ + "\\GOOD.WAV: Sound00 and Sound01"),
+                HasSubstr("share one sound buffer: a load applies the loading slot's volume to both, and a 0 in one "
+                          "slot's variable stops the other's play"));
 
     EXPECT_EQ(RunPanelhost("--check \"" + folder_ + "\\absent.ini\"", &out_), 1) << out_;
-    EXPECT_THAT(out_, HasSubstr("not checked: "));
-    EXPECT_THAT(out_, HasSubstr("Config File Not Found:\\n" + folder_ + "\\absent.ini"));
+    EXPECT_THAT(out_, HasSubstr("ERROR " + folder_ + "\\absent.ini: the configuration does not exist"));
+    // A Linux path longer than the ANSI functions take is still made a full Windows path.
+    std::string longFolder(280, 'd');
+    EXPECT_EQ(RunPanelhost("--check /kvo_long/" + longFolder + "/a.ini", &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr(":\\kvo_long\\" + longFolder + "\\a.ini: the path is 298 characters long"));
 }
 
 TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
@@ -249,8 +231,10 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
         {Write("view.scn", "simconnect view 1\n"), "'simconnect view 1' cannot run here: SimConnect"},
         {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},
         {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
-        {"--check " + ini + " --fast", "--check takes a configuration and --module only"},
+        {"--check " + ini + " --fast", "--check takes a path, --sim-folder and --module only"},
+        {"--sim-folder C:\\ " + passing, "--sim-folder goes with --check"},
         {"--module \"" + folder_ + "\\good.wav\" " + passing, "cannot load the module"},
+        {"--check " + ini + " --module \"" + folder_ + "\\good.wav\"", "cannot load the module"},
         {"", "no scenario given"},
     };
     for (const Case& c : unusable) {

@@ -1,105 +1,401 @@
-// --check: loads a configuration through the module and asks for every
-// configured sound to be loaded, one frame per sound, with a line for each.
+// The check of one sound configuration: the INI file read as text for what
+// the module would misread, then loaded by the module itself, whose slot
+// table (published as "SoundStringBase") tells the WAV paths, variables and
+// shared buffers it made; every configured sound is loaded and played once,
+// silently, for a frame.
+#include <ctype.h>
+#include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
-#include "tools/panelhost/panelhost.h"
+#include <algorithm>
+
+#include "host/host.h"
+#include "tools/panelhost/check.h"
 
 namespace {
 
-const int kStartupFrames = 11;     // the configuration load, then ten frames to the audio start-up
-const int kConfigVariables = 8;    // registered by the load before the slots' command variables
-const double kLoadCommand = 4;     // reports the volume: loads the sound on the primary device, plays nothing
-const int kEntryLength = 128;      // as the module reads [Sounds]
+const int kStartupFrames = 11;      // the configuration load, then ten frames to the audio start-up
+const int kControlVariables = 8;    // registered by the load before the slots' command variables
+const double kPlayWithSettings = 7;  // takes volume and pan from the input variables, then plays once
+const double kStopAndRewind = 0;
+const double kSilentVolume = -10000;  // in hundredths of a decibel; 0 in percent
+const size_t kEntryChars = 127;       // [Sounds], [LVars] and GlobalCommands values
+const size_t kControlNameChars = 129; // the eight variable keys of [Config]
 
-// The slot's WAV path as the module composes it from its [Sounds] entry;
-// false when the entry is empty or missing.
-bool ConfiguredPath(const std::string& iniPath, int slot, std::string* path) {
-    char key[16], value[kEntryLength];
-    snprintf(key, sizeof key, "Sound%02d", slot);
-    GetPrivateProfileStringA("Sounds", key, "", value, sizeof value, iniPath.c_str());
-    if (value[0] == '\0') {
-        char fallback[64];
-        snprintf(fallback, sizeof fallback, "./Sound/kvo/kvo_xml_%02d.wav", slot);
-        *path = fallback;
-        return false;
-    }
-    std::string folder = iniPath.substr(0, iniPath.find_last_of('\\'));
-    std::string composed;
-    if (value[0] == '/' || value[0] == '\\') composed = folder + value;
-    else if (value[0] == '.' || strchr(value, ':') != nullptr) composed = value;
-    else composed = folder + "\\" + value;
-    *path = composed.substr(0, composed.find(','));
-    return true;
+// The slot table's layout as the module publishes it.
+const size_t kSlotRecordBytes = 824;
+const size_t kLoadedOffset = 4;
+const size_t kFailedOffset = 20;
+const size_t kWavPathOffset = 32;
+const size_t kVarNameOffset = 296;
+const size_t kBufferOffset = 820;
+const size_t kPathBytes = 260;
+const int32_t kMaxSlots = 1000;  // MaxSounds as the module clamps it
+
+const char* const kConfigKeys[] = {"MaxSounds",    "ErrorFlag", "VolumeVarIn", "PanVarIn",   "VolumeVarOut",
+                                   "PanVarOut",    "VolumePlayed", "PanPlayed", "LoopPlayed", "LoopOut",
+                                   "GlobalCommands"};
+
+// One slot as the module's table holds it.
+struct SlotView {
+    std::string wavPath;
+    std::string variable;
+    bool loaded;
+    bool failed;
+    uint32_t buffer;
+};
+
+struct TableView {
+    int soundCount = -1;  // -1: the table was not published
+    std::vector<SlotView> slots;
+    std::string globalVariable;
+};
+
+std::string SlotKey(const char* prefix, int slot) {
+    char key[32];
+    snprintf(key, sizeof key, "%s%02d", prefix, slot);
+    return key;
 }
 
-// The slots' command variables, from the registrations of the loading frame:
-// the control variables, slot n-1 down to slot 0, then the global variable.
-std::vector<std::string> SlotVariables(int loadFrame) {
+// The slot number of "<prefix><digits>", or -1 for any other key.
+long SlotNumber(const std::string& key, const char* prefix) {
+    size_t length = strlen(prefix);
+    if (key.size() <= length || _strnicmp(key.c_str(), prefix, length) != 0) return -1;
+    std::string digits = key.substr(length);
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return strtol(digits.c_str(), nullptr, 10);
+}
+
+// Edit distance ignoring letter case, for "the key it would read instead".
+size_t Distance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            bool same = tolower(static_cast<unsigned char>(a[i - 1])) == tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A whole decimal integer, as the text looks to a reader.
+bool PlainInteger(const std::string& text, long long* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    *value = strtoll(text.c_str(), &end, 10);
+    return *end == '\0' && errno != ERANGE && (isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+');
+}
+
+const CfgEntry* FindEntry(const CfgSection* section, const std::string& key) {
+    if (section == nullptr) return nullptr;
+    for (const CfgEntry& entry : section->entries)
+        if (SameName(entry.key, key)) return &entry;
+    return nullptr;
+}
+
+struct Checker {
+    const std::string& iniPath;
+    std::vector<CfgSection> sections;
+
+    void Warn(const CfgEntry& entry, const std::string& message) {
+        ReportWarning(iniPath, entry.line, entry.key + "=" + entry.value, message);
+    }
+    void Fail(int line, const std::string& item, const std::string& message) {
+        ReportError(iniPath, line, item, message);
+    }
+
+    void CheckConfigKeys() {
+        const CfgSection* config = FindSection(sections, "Config");
+        if (config == nullptr) return;
+        for (const CfgEntry& entry : config->entries) {
+            const char* known = nullptr;
+            const char* nearest = nullptr;
+            size_t best = 3;
+            for (const char* key : kConfigKeys) {
+                if (SameName(entry.key, key)) known = key;
+                size_t distance = Distance(entry.key, key);
+                if (distance < best) best = distance, nearest = key;
+            }
+            if (known == nullptr) {
+                Warn(entry, std::string("the module never reads this key") +
+                                (nearest != nullptr ? std::string("; it reads ") + nearest + ": rename the key"
+                                                    : "; remove it"));
+                continue;
+            }
+            size_t limit = strcmp(known, "GlobalCommands") == 0 ? kEntryChars : kControlNameChars;
+            if (strcmp(known, "MaxSounds") != 0 && strcmp(known, "ErrorFlag") != 0 && entry.value.size() > limit)
+                Warn(entry, "the module reads only the first " + std::to_string(limit) + " characters, " +
+                                entry.value.substr(0, limit) + "; shorten the name");
+        }
+    }
+
+    // [Sounds] or [LVars]: keys the module reads as "<prefix>NN" for each slot.
+    void CheckSlotKeys(const char* sectionName, const char* prefix, int soundCount) {
+        const CfgSection* section = FindSection(sections, sectionName);
+        if (section == nullptr) return;
+        for (const CfgEntry& entry : section->entries) {
+            long slot = SlotNumber(entry.key, prefix);
+            std::string key = slot >= 0 ? SlotKey(prefix, static_cast<int>(slot)) : std::string();
+            if (slot < 0)
+                Warn(entry, std::string("the module never reads this key; [") + sectionName + "] keys are " + prefix +
+                                "00, " + prefix + "01, ... " + prefix + "10, ...: rename it");
+            else if (!SameName(entry.key, key))
+                Warn(entry, "the module never reads this key; for slot " + std::to_string(slot) + " it reads " + key +
+                                ": rename it");
+            else if (slot >= soundCount)
+                Warn(entry, "slot " + std::to_string(slot) + " is beyond MaxSounds: the module reads slots 0 to " +
+                                std::to_string(soundCount - 1) + " only; raise MaxSounds to " +
+                                std::to_string(slot + 1) + " or more");
+            else if (entry.value.size() > kEntryChars)
+                Warn(entry, "the module reads only the first " + std::to_string(kEntryChars) + " characters, " +
+                                entry.value.substr(0, kEntryChars) + "; shorten the value");
+        }
+    }
+
+    void CheckNumbers(int soundCount) {
+        const CfgSection* config = FindSection(sections, "Config");
+        long long looks = 0;
+        if (const CfgEntry* maxSounds = FindEntry(config, "MaxSounds")) {
+            if (!PlainInteger(maxSounds->value, &looks) || looks != soundCount)
+                Warn(*maxSounds, "the module reads this as " + std::to_string(soundCount) +
+                                     " sound slots (it takes up to 4 characters, 0 to 1000); write a number from 0 to 1000");
+        }
+        if (const CfgEntry* errorFlag = FindEntry(config, "ErrorFlag")) {
+            int read = static_cast<int>(GetPrivateProfileIntA("Config", "ErrorFlag", -1, iniPath.c_str()));
+            if (read >= 1 && read <= 99) read = -1;
+            if (!PlainInteger(errorFlag->value, &looks) || looks != read)
+                Warn(*errorFlag, "the module reads this as " + std::to_string(read) +
+                                     (read == 0 ? ", so a failed sound looks like a stopped one" : "") +
+                                     "; write a whole number such as -1 (1 to 99 read as -1)");
+        }
+    }
+};
+
+// The module's published slot table, read from the module's own memory:
+// the check and the module share one process.
+TableView ReadSlotTable() {
+    TableView table;
+    for (const host::RegisteredVariable& variable : host::RegisteredVariables()) {
+        if (variable.name != "SoundStringBase" || variable.cell == nullptr) continue;
+        uint64_t address = *static_cast<const uint64_t*>(variable.cell);
+        const unsigned char* base = reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(address));
+        if (base == nullptr) break;
+        int32_t count;
+        memcpy(&count, base, sizeof count);
+        if (count < 0 || count > kMaxSlots) break;
+        table.soundCount = count;
+        for (int i = 0; i <= count; ++i) {
+            const unsigned char* record = base + kSlotRecordBytes * static_cast<size_t>(i);
+            SlotView slot;
+            slot.wavPath.assign(reinterpret_cast<const char*>(record + kWavPathOffset),
+                                strnlen(reinterpret_cast<const char*>(record + kWavPathOffset), kPathBytes));
+            slot.variable.assign(reinterpret_cast<const char*>(record + kVarNameOffset),
+                                 strnlen(reinterpret_cast<const char*>(record + kVarNameOffset), kPathBytes));
+            int32_t loaded;
+            memcpy(&loaded, record + kLoadedOffset, sizeof loaded);
+            slot.loaded = loaded != 0;
+            int32_t failed;
+            memcpy(&failed, record + kFailedOffset, sizeof failed);
+            slot.failed = failed != 0;
+            memcpy(&slot.buffer, record + kBufferOffset, sizeof slot.buffer);
+            if (i == count) table.globalVariable = slot.variable;
+            else table.slots.push_back(slot);
+        }
+    }
+    return table;
+}
+
+// The configuration path the module took, as its Debugger gauge's tooltip shows it.
+std::string ModuleIniPath(int debugger) {
+    GaugeHeader* gauge = host::Gauge(debugger);
+    for (MouseRect* rect = gauge != nullptr ? gauge->mouse_rect : nullptr; rect != nullptr && rect->rect_type != kMouseRectEol;
+         ++rect)
+        if (rect->rect_type == kMouseRectUser && rect->mouse_function != nullptr)
+            return reinterpret_cast<const char*>(rect->mouse_function);
+    return "";
+}
+
+// The boxes shown since `from`, those that name `about` when it is given.
+std::string JoinedBoxes(size_t from, const std::string& about = "") {
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    std::string text;
+    for (size_t i = from; i < boxes.size(); ++i) {
+        if (!about.empty() && boxes[i].text.find(about) == std::string::npos) continue;
+        text += (text.empty() ? "" : "  then ") + BoxText(boxes[i]);
+    }
+    return text;
+}
+
+// Names the module registered, the control variables of the load first.
+std::vector<std::string> LoadRegistrations(int loadFrame) {
     std::vector<std::string> names;
     for (const host::ServiceCall& call : host::CallsOf("register"))
         if (call.frame == loadFrame) names.push_back(call.name);
-    std::vector<std::string> slots;
-    for (int i = static_cast<int>(names.size()) - 2; i >= kConfigVariables; --i) slots.push_back(names[i]);
-    return slots;
+    return names;
 }
 
-std::string JoinedBoxes(const std::vector<host::MessageBoxRecord>& boxes, size_t from) {
-    std::string text;
-    for (size_t i = from; i < boxes.size(); ++i) text += (i > from ? "  then " : "") + BoxText(boxes[i]);
-    return text;
+void CollectVariables(const TableView& table, ConfigResult* result) {
+    for (const SlotView& slot : table.slots) result->slotVars.push_back(slot.variable);
+    result->globalVar = table.globalVariable;
+    for (const host::ServiceCall& call : host::CallsOf("register")) {
+        bool known = SameName(call.name, table.globalVariable);
+        for (const std::string& name : result->slotVars) known = known || SameName(name, call.name);
+        for (const std::string& name : result->otherVars) known = known || SameName(name, call.name);
+        if (!known) result->otherVars.push_back(call.name);
+    }
+}
+
+// Judges a configured slot by its own state in the module's table after its
+// command: whether it loaded, whether it failed, and the boxes of its command
+// (those naming its file, when other slots were commanded with it).
+bool JudgeSlot(Checker* checker, const ConfigResult& result, size_t n, size_t boxesBefore, bool commandedAlone) {
+    int slot = result.configured[n];
+    TableView table = ReadSlotTable();
+    const SlotView& view = table.slots[static_cast<size_t>(slot)];
+    std::string boxes = JoinedBoxes(boxesBefore, commandedAlone ? "" : view.wavPath);
+    int line = result.configuredLines[n];
+    if (!view.loaded)
+        checker->Fail(line, view.wavPath,
+                      "the sound does not load: " + boxes + "; check the path and that the file is a PCM WAV file");
+    else if (view.failed)
+        checker->Fail(line, view.wavPath, "the sound loads but does not play: " + boxes);
+    bool good = view.loaded && !view.failed;
+    Note("%-7s %-24s %s  %s", result.configuredKeys[n].c_str(), view.variable.c_str(), view.wavPath.c_str(),
+         good ? "loads and plays" : "FAILED");
+    return good;
+}
+
+// Plays every configured sound once at silence for a frame, then stops it.
+// Slots that share a command variable are commanded together, as a gauge would.
+int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std::vector<std::string>& controls) {
+    int played = 0;
+    std::vector<bool> done(result.configured.size(), false);
+    for (size_t n = 0; n < result.configured.size(); ++n) {
+        if (done[n]) continue;
+        const std::string& variable = result.slotVars[static_cast<size_t>(result.configured[n])];
+        bool percent = host::VariableValue("Old Volume Control") != 0;
+        host::SetVariable(controls[0].c_str(), percent ? 0 : kSilentVolume);
+        host::SetVariable(controls[1].c_str(), 0);
+        size_t before = host::MessageBoxes().size();
+        host::SetVariable(variable.c_str(), kPlayWithSettings);
+        host::RunFrame();
+        host::SetVariable(variable.c_str(), kStopAndRewind);
+        host::RunFrame();
+        std::vector<size_t> together;
+        for (size_t m = n; m < result.configured.size(); ++m)
+            if (SameName(result.slotVars[static_cast<size_t>(result.configured[m])], variable)) together.push_back(m);
+        for (size_t m : together) {
+            done[m] = true;
+            if (JudgeSlot(checker, result, m, before, together.size() == 1)) ++played;
+        }
+    }
+    return played;
+}
+
+// Slots that share one buffer, and slots that share one command variable.
+void CheckSharing(Checker* checker, const ConfigResult& result) {
+    TableView table = ReadSlotTable();
+    const CfgSection* sounds = FindSection(checker->sections, "Sounds");
+    for (size_t a = 0; a < result.configured.size(); ++a) {
+        for (size_t b = a + 1; b < result.configured.size(); ++b) {
+            const SlotView& first = table.slots[static_cast<size_t>(result.configured[a])];
+            const SlotView& second = table.slots[static_cast<size_t>(result.configured[b])];
+            const CfgEntry* entry = FindEntry(sounds, result.configuredKeys[b]);
+            if (first.buffer != 0 && first.buffer == second.buffer)
+                ReportWarning(checker->iniPath, entry != nullptr ? entry->line : 0, second.wavPath,
+                        result.configuredKeys[a] + " and " + result.configuredKeys[b] +
+                            " name the same WAV file, so they share one sound buffer: a load applies the loading "
+                            "slot's volume to both, and a 0 in one slot's variable stops the other's play; "
+                            "give each slot a copy of the file");
+            const CfgEntry* lvar = FindEntry(FindSection(checker->sections, "LVars"),
+                                             SlotKey("Lvar", result.configured[b]));
+            if (SameName(first.variable, second.variable))
+                ReportWarning(checker->iniPath, lvar != nullptr ? lvar->line : 0, second.variable,
+                        result.configuredKeys[a] + " and " + result.configuredKeys[b] +
+                            " have the same command variable: one write commands both; give each slot its own "
+                            "in [LVars]");
+        }
+    }
 }
 
 }  // namespace
 
-int RunCheck(const Options& options) {
-    std::string iniPath = FullPath(options.checkConfig);
-    if (!LoadFreshModule(options)) return kExitUnusable;
+bool ReadModuleGauges(const Options& options, std::vector<std::string>* names) {
+    if (!LoadFreshModule(options)) return false;
+    ModuleLinkage* linkage = host::Linkage();
+    for (int i = 0; i < 3 && linkage->gauge_headers[i] != nullptr; ++i)
+        names->push_back(linkage->gauge_headers[i]->gauge_name);
+    host::UnloadModule();
+    return true;
+}
+
+void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result) {
+    *result = ConfigResult();
+    result->iniPath = iniPath;
+    std::string text;
+    if (!ReadCheckedText(iniPath, "the configuration", &text)) return;
+    Checker checker = {iniPath, ParseCfg(text, false)};
+    checker.CheckConfigKeys();
+
+    if (!LoadFreshModule(options)) {
+        ReportCannotRun();
+        return;
+    }
     host::CreateSimWindow();
     host::StartModule();
-    bool hasGauge = host::AddGauge("Sound", iniPath.c_str()) >= 0;
+    host::AddGauge("Sound", iniPath.c_str());
+    int debugger = host::AddGauge("Debugger", "");
     host::RunFrames(kStartupFrames);
-    printf("configuration %s\n", iniPath.c_str());
+    std::vector<std::string> controls = LoadRegistrations(1);
+    // Off the configuration page, the Debugger gauge publishes the slot table.
+    host::ClickDebugger(debugger, false);
+    host::UpdateDebugger(debugger);
+    TableView table = ReadSlotTable();
+    std::string taken = ModuleIniPath(debugger);
 
-    int result = kExitOk;
-    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
-    if (!hasGauge) {
-        fprintf(stderr, "panelhost: the module has no Sound gauge\n");
-        result = kExitUnusable;
-    } else if (!boxes.empty()) {
-        // The configuration was not found, or the audio devices failed: no sound can be judged.
-        printf("not checked: %s\n", JoinedBoxes(boxes, 0).c_str());
-        result = kExitFailed;
+    if (table.soundCount < 0 || controls.size() < kControlVariables + 1) {
+        fprintf(stderr, "panelhost: the module %s did not publish its slot table\n", options.modulePath.c_str());
+        ReportCannotRun();
+    } else if (!SameName(taken, iniPath)) {
+        ReportError(iniPath, 0, "", "the module did not take this configuration: " + JoinedBoxes(0));
     } else {
-        std::vector<std::string> variables = SlotVariables(1);
-        int checked = 0, failed = 0;
-        for (size_t slot = 0; slot < variables.size(); ++slot) {
-            std::string path;
-            bool configured = ConfiguredPath(iniPath, static_cast<int>(slot), &path);
-            printf("%4u  %-24s %s  ", static_cast<unsigned>(slot), variables[slot].c_str(), path.c_str());
-            if (!configured) {
-                printf("not configured\n");
+        checker.CheckSlotKeys("Sounds", "Sound", table.soundCount);
+        checker.CheckSlotKeys("LVars", "Lvar", table.soundCount);
+        checker.CheckNumbers(table.soundCount);
+        CollectVariables(table, result);
+        for (int slot = 0; slot < table.soundCount; ++slot) {
+            char value[2];  // whether the entry is there at all
+            std::string key = SlotKey("Sound", slot);
+            if (GetPrivateProfileStringA("Sounds", key.c_str(), "", value, sizeof value, iniPath.c_str()) == 0)
                 continue;
-            }
-            size_t before = host::MessageBoxes().size();
-            host::SetVariable(variables[slot].c_str(), kLoadCommand);
-            host::RunFrame();
-            boxes = host::MessageBoxes();
-            ++checked;
-            if (boxes.size() == before) {
-                printf("OK\n");
-            } else {
-                ++failed;
-                printf("FAILED %s\n", JoinedBoxes(boxes, before).c_str());
-            }
+            const CfgEntry* entry = FindEntry(FindSection(checker.sections, "Sounds"), key);
+            result->configured.push_back(slot);
+            result->configuredKeys.push_back(key);
+            result->configuredLines.push_back(entry != nullptr ? entry->line : 0);
         }
-        printf("%d sounds checked: %d OK, %d failed\n", checked, checked - failed, failed);
-        if (failed > 0) result = kExitFailed;
+        if (result->configured.empty()) {
+            ReportError(iniPath, 0, "[Sounds]",
+                    "no sound is configured: add Sound00=<WAV file>, Sound01=... within MaxSounds");
+        } else if (!host::MessageBoxes().empty()) {
+            ReportError(iniPath, 0, "", "the module could not start its sound output: " + JoinedBoxes(0));
+        } else {
+            int played = PlayConfiguredSounds(&checker, *result, controls);
+            CheckSharing(&checker, *result);
+            Note("%d of %zu configured sounds load and play", played, result->configured.size());
+            result->ran = true;
+        }
     }
     fflush(stdout);
     host::KillGauges();
     host::StopModule();
     host::UnloadModule();
     host::DestroySimWindow();
-    return result;
 }

@@ -1,10 +1,11 @@
 // panelhost: runs the module, its configuration and its WAV files without
 // the simulator. A scenario scripts what the XML gauges and the simulator do;
-// --check loads every configured sound once. The command line, and the host
+// --check checks an aircraft's sound set-up. The command line, and the host
 // program's run of it.
 #include <stdio.h>
 #include <string.h>
 
+#include "host/host.h"
 #include "tests/doubles/simconnect/simconnect_double.h"
 #include "tools/panelhost/panelhost.h"
 
@@ -13,7 +14,7 @@ namespace {
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
-    "       panelhost --check CONFIG.ini [--module PATH]\n"
+    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n"
     "       panelhost --version\n";
 
 int Usage(const char* why) {
@@ -33,6 +34,8 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->moduleGiven = true;
         } else if (strcmp(arg, "--check") == 0 && hasValue) {
             options->checkConfig = argv[++i];
+        } else if (strcmp(arg, "--sim-folder") == 0 && hasValue) {
+            options->simFolder = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
             others = true;
@@ -58,9 +61,11 @@ int ReadOptions(int argc, char** argv, Options* options) {
         }
     }
     if (!options->checkConfig.empty()) {
-        if (!options->scenarioPath.empty() || others) return Usage("--check takes a configuration and --module only");
+        if (!options->scenarioPath.empty() || others)
+            return Usage("--check takes a path, --sim-folder and --module only");
         return 0;
     }
+    if (!options->simFolder.empty()) return Usage("--sim-folder goes with --check");
     if (options->scenarioPath.empty()) return Usage("no scenario given");
     return 0;
 }
@@ -94,10 +99,20 @@ bool ReadFile(const std::string& path, std::string* text) {
 }  // namespace
 
 std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) return path;
-    return full;
+    // Through the wide API: a Linux path may be longer than the ANSI one takes.
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0) return path;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], wideLength);
+    DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    int narrowLength = WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(narrowLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), &narrow[0], narrowLength, nullptr, nullptr);
+    return narrow;
 }
 
 bool LoadFreshModule(const Options& options) {
@@ -138,7 +153,10 @@ int RunHost(int argc, char** argv) {
     int line = 0;
     std::string reason;
     if (!ParseScenario(text, &steps, &line, &reason)) {
-        fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
+        if (line == 0)
+            fprintf(stderr, "panelhost: %s: %s\n", options.scenarioPath.c_str(), reason.c_str());
+        else
+            fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
         return kExitUnusable;
     }
     return RunScenario(options, steps);

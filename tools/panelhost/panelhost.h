@@ -7,13 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
 #include "tools/panelhost/scenario.h"
+
+namespace host {
+struct MessageBoxRecord;
+}
 
 struct Options {
     std::string modulePath;
     std::string scenarioPath;
-    std::string checkConfig;  // --check: the configuration file
+    std::string checkConfig;  // --check: an INI file, a panel.cfg or an aircraft folder
+    std::string simFolder;    // --sim-folder, with --check
     bool moduleGiven = false;
     std::string simVersion = "10";
     bool simConnect = false;
@@ -25,7 +29,7 @@ struct Options {
 
 // Exit statuses.
 const int kExitOk = 0;
-const int kExitFailed = 1;     // an expectation failed, or a sound did not load
+const int kExitFailed = 1;     // an expectation failed, or the check found an error
 const int kExitUnusable = 2;   // the scenario or the command line cannot be used
 
 // Reads the options; 0 when they can be used, else the exit status (after

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "host/host.h"
 #include "tools/panelhost/panelhost.h"
 
 namespace {

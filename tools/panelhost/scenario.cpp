@@ -213,8 +213,27 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
     return true;
 }
 
-bool ParseScenario(const std::string& text, std::vector<Step>* steps, int* errorLine, std::string* reason) {
+// Why the text cannot be a scenario file at all, or null: the reader takes
+// ASCII, UTF-8 and ANSI text.
+const char* EncodingProblem(const std::string& text) {
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0)
+        return "the file is saved as UTF-16: save it as UTF-8 (or ANSI) text";
+    for (unsigned char c : text)
+        if (c == 0 || (c < 0x20 && c != '\t' && c != '\r' && c != '\n'))
+            return "this is not a text file (it holds control characters)";
+    return nullptr;
+}
+
+bool ParseScenario(const std::string& fileText, std::vector<Step>* steps, int* errorLine, std::string* reason) {
     steps->clear();
+    // Windows editors may start a UTF-8 file with a byte-order mark.
+    const std::string utf8Mark = "\xEF\xBB\xBF";
+    std::string text = fileText.compare(0, utf8Mark.size(), utf8Mark) == 0 ? fileText.substr(utf8Mark.size()) : fileText;
+    if (const char* problem = EncodingProblem(text)) {
+        *errorLine = 0;
+        *reason = problem;
+        return false;
+    }
     size_t begin = 0;
     int lineNumber = 0;
     while (begin <= text.size()) {

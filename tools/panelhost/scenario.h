@@ -48,5 +48,6 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words, std::s
 // set for blank and comment lines, which give no step.
 bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty, std::string* reason);
 
-// Reads a whole scenario. On failure: the line number and the reason.
+// Reads a whole scenario, a UTF-8 byte-order mark skipped. On failure: the
+// line number and the reason; line 0 when the file is not text at all.
 bool ParseScenario(const std::string& text, std::vector<Step>* steps, int* errorLine, std::string* reason);

@@ -4,6 +4,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "host/host.h"
 #include "tools/panelhost/panelhost.h"
 
 namespace {

@@ -1,0 +1,11 @@
+// Running panelhost.exe as a child process, for the tests of its command line.
+#pragma once
+
+#include <string>
+
+// Runs panelhost.exe from beside the test program; its exit status, with
+// everything it printed in `output`.
+int RunPanelhost(const std::string& arguments, std::string* output);
+
+// The line of `output` that holds `part`, or "".
+std::string LineWith(const std::string& output, const std::string& part);

@@ -1,0 +1,112 @@
+// --check: an INI file, a panel.cfg or an aircraft folder, checked as the
+// simulator and the module would read them.
+#include <stdio.h>
+#include <string.h>
+
+#include <set>
+
+#include "tools/panelhost/check.h"
+
+namespace {
+
+// The folder that holds the nearest "SimObjects" (or older "Aircraft") folder
+// above the aircraft folder, or "" when there is none.
+std::string SimFolderAbove(const std::string& aircraftFolder) {
+    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
+         folder = FolderOf(folder)) {
+        std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
+    }
+    return "";
+}
+
+std::string Unquoted(const std::string& value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+void CheckAircraft(const Options& options, const std::string& aircraftFolder, const CheckPlace& place,
+                   const std::vector<std::string>& moduleGauges) {
+    std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
+    Heading("aircraft %s", aircraftCfg.c_str());
+    std::string text;
+    if (!ReadCheckedText(aircraftCfg, "the aircraft configuration", &text)) return;
+    // Each variation's panel, each distinct panel checked once.
+    std::vector<std::string> panels;
+    std::set<std::string> followed, listed;  // folded
+    int variations = 0;
+    for (const CfgSection& section : ParseCfg(text, true)) {
+        if (_strnicmp(section.name.c_str(), "fltsim.", 7) != 0) continue;
+        ++variations;
+        std::string suffix;
+        for (const CfgEntry& entry : section.entries)
+            if (SameName(entry.key, "panel")) suffix = Trimmed(Unquoted(entry.value));
+        std::string folder = aircraftFolder + "\\panel" + (suffix.empty() ? "" : "." + suffix);
+        std::string panelCfg = folder + "\\panel.cfg";
+        if (!followed.insert(Folded(panelCfg)).second) continue;
+        if (!IsFile(panelCfg)) {
+            ReportError(aircraftCfg, section.line, "[" + section.name + "]",
+                    "its panel " + panelCfg + " is not there: the simulator shows no panel and plays no sound "
+                    "for this variation; set panel= to the suffix of an existing panel folder");
+            continue;
+        }
+        std::string final = FollowAlias(panelCfg);
+        if (!final.empty() && listed.insert(Folded(final)).second) panels.push_back(final);
+    }
+    if (variations == 0)
+        ReportError(aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
+    for (const std::string& panel : panels) CheckPanel(options, panel, place, moduleGauges);
+}
+
+int RunCheck(const Options& options) {
+    std::string path = FullPath(options.checkConfig);
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    bool isAircraft = IsFolder(path) && IsFile(path + "\\aircraft.cfg");
+    // The aircraft folder: the path itself, above a panel folder, or beside an INI file.
+    std::string aircraftFolder = isAircraft ? path
+                                 : SameName(name, "panel.cfg") ? FolderOf(FolderOf(path))
+                                                               : FolderOf(path);
+    CheckPlace place;
+    place.simFolder = !options.simFolder.empty() ? FullPath(options.simFolder) : SimFolderAbove(aircraftFolder);
+    if (place.simFolder.empty()) place.simFolder = FullPath(".");
+    place.gaugesFolder = place.simFolder + "\\Gauges";
+
+    // The module's own gauge names; a module that cannot be loaded stops the check.
+    std::vector<std::string> moduleGauges;
+    if (!ReadModuleGauges(options, &moduleGauges)) return kExitUnusable;
+    bool hasSound = false;
+    for (const std::string& gauge : moduleGauges) hasSound = hasSound || gauge == "Sound";
+    if (!hasSound) {
+        fprintf(stderr, "panelhost: the module %s has no Sound gauge\n", options.modulePath.c_str());
+        return kExitUnusable;
+    }
+
+    Heading("simulator folder %s", place.simFolder.c_str());
+    // The simulator runs in its folder: WAV paths that start with a dot are relative to it.
+    if (!SetCurrentDirectoryA(place.simFolder.c_str()))
+        ReportWarning(place.simFolder, 0, "", "the simulator folder cannot be entered: WAV paths that start with a "
+                                              "dot are taken from the current folder instead");
+    if (path.size() >= MAX_PATH) {
+        ReportError(path, 0, "", "the path is " + std::to_string(path.size()) +
+                                     " characters long: Windows programs, the simulator and the module among them, "
+                                     "take at most 259; move it to a shorter path");
+    } else if (isAircraft) {
+        CheckAircraft(options, path, place, moduleGauges);
+    } else if (SameName(name, "aircraft.cfg")) {
+        CheckAircraft(options, FolderOf(path), place, moduleGauges);
+    } else if (SameName(name, "panel.cfg")) {
+        std::string panel = FollowAlias(path);
+        if (!panel.empty()) CheckPanel(options, panel, place, moduleGauges);
+    } else if (IsFolder(path)) {
+        ReportError(path, 0, "", "a folder without aircraft.cfg: give an INI file, a panel.cfg or an "
+                                            "aircraft folder (the one that holds aircraft.cfg)");
+    } else {
+        Heading("configuration %s", path.c_str());
+        ConfigResult result;
+        CheckConfiguration(options, path, &result);
+    }
+    return ReportSummary();
+}

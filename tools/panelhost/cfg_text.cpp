@@ -1,0 +1,137 @@
+// The check's text files: aircraft.cfg, panel.cfg and the sound INI, read
+// whole and split into sections, whatever an aircraft downloaded from
+// anywhere holds.
+#include <ctype.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "tools/panelhost/check.h"
+
+namespace {
+
+const size_t kMaxTextBytes = 4 * 1024 * 1024;  // far above any real panel.cfg or INI
+
+// Text holds no NUL byte and few other control characters.
+bool LooksLikeText(const std::string& text) {
+    size_t controls = 0;
+    for (unsigned char c : text) {
+        if (c == 0) return false;
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != '\f') ++controls;
+    }
+    return controls * 20 <= text.size();
+}
+
+// The line without its comment.
+std::string WithoutComment(const std::string& line, bool cfgComments) {
+    if (!cfgComments) return Trimmed(line).compare(0, 1, ";") == 0 ? std::string() : line;
+    size_t cut = std::min(line.find("//"), line.find(';'));
+    return cut == std::string::npos ? line : line.substr(0, cut);
+}
+
+}  // namespace
+
+std::string Trimmed(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) return "";
+    size_t end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::string Folded(std::string name) {
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+TextState ReadTextFile(const std::string& path, std::string* text) {
+    text->clear();
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return kTextMissing;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return kTextFolder;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) return kTextUnreadable;
+    char chunk[65536];
+    size_t got;
+    bool tooLarge = false;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (text->size() + got > kMaxTextBytes) {
+            tooLarge = true;
+            break;
+        }
+        text->append(chunk, got);
+    }
+    bool failed = ferror(file) != 0;
+    fclose(file);
+    if (tooLarge) return kTextTooLarge;
+    if (failed) return kTextUnreadable;
+    if (text->compare(0, 3, "\xEF\xBB\xBF") == 0) text->erase(0, 3);
+    if (text->compare(0, 2, "\xFF\xFE") == 0 || text->compare(0, 2, "\xFE\xFF") == 0) return kTextUtf16;
+    if (Trimmed(*text).empty()) return kTextEmpty;
+    return LooksLikeText(*text) ? kTextOk : kTextBinary;
+}
+
+const char* TextStateMeaning(TextState state) {
+    switch (state) {
+    case kTextOk: return "is text";
+    case kTextMissing: return "does not exist";
+    case kTextFolder: return "is a folder, not a file";
+    case kTextEmpty: return "is empty";
+    case kTextBinary: return "is not a text file";
+    case kTextUtf16: return "is saved as UTF-16; save it as plain text (ANSI or UTF-8)";
+    case kTextTooLarge: return "is larger than 4 MB, far more than any such file holds";
+    default: return "cannot be read";
+    }
+}
+
+bool ReadCheckedText(const std::string& path, const char* what, std::string* text) {
+    TextState state = ReadTextFile(path, text);
+    if (state == kTextOk) return true;
+    ReportError(path, 0, "", std::string(what) + " " + TextStateMeaning(state));
+    return false;
+}
+
+std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments) {
+    std::vector<CfgSection> sections;
+    size_t begin = 0;
+    int lineNumber = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        ++lineNumber;
+        std::string line = Trimmed(WithoutComment(text.substr(begin, end - begin), cfgComments));
+        begin = end + 1;
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            size_t close = line.find(']');
+            sections.push_back({Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)),
+                                lineNumber, {}});
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals == std::string::npos || sections.empty()) continue;
+        sections.back().entries.push_back(
+            {Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)), lineNumber});
+    }
+    return sections;
+}
+
+const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name) {
+    for (const CfgSection& section : sections)
+        if (SameName(section.name, name)) return &section;
+    return nullptr;
+}

@@ -1,0 +1,110 @@
+// The aircraft check's parts: the text files it reads, how it resolves the
+// Sound gauge's parameter, the module run on one configuration, and the
+// report its findings go to.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/panelhost/panelhost.h"
+
+// The XML side's types (xml_gauges.h) stay out of the files that drive the
+// module: its ModuleVar is not the host's.
+struct Finding;
+
+// --- Text files (cfg_text.cpp) ---
+
+// A key line of an INI-like file: key and value without blanks at either end.
+struct CfgEntry {
+    std::string key;
+    std::string value;
+    int line;
+};
+struct CfgSection {
+    std::string name;
+    int line;
+    std::vector<CfgEntry> entries;
+};
+
+enum TextState { kTextOk, kTextMissing, kTextFolder, kTextEmpty, kTextBinary, kTextUtf16, kTextTooLarge, kTextUnreadable };
+
+// Reads a whole text file (a UTF-8 byte-order mark dropped), refusing one
+// that is not text or larger than the check reads.
+TextState ReadTextFile(const std::string& path, std::string* text);
+// Why a file in that state cannot be used, e.g. "is a folder".
+const char* TextStateMeaning(TextState state);
+// Reads the file as text; false after an error naming it as WHAT ("the panel
+// configuration") when it cannot be used.
+bool ReadCheckedText(const std::string& path, const char* what, std::string* text);
+// The sections of an INI-like text. With cfgComments, "//" and ";" start a
+// comment anywhere on a line (aircraft.cfg, panel.cfg); without, only a line
+// that begins with ";" is one (the profile functions' rule).
+std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments);
+const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name);
+bool SameName(const std::string& a, const std::string& b);  // ignoring letter case
+std::string Folded(std::string name);                       // in lower case, for sets of names
+bool IsFolder(const std::string& path);
+bool IsFile(const std::string& path);
+std::string Trimmed(const std::string& text);
+
+// --- The Sound gauge's parameter (resolve.cpp) ---
+
+// The configuration path the module composes from a gauge parameter, given
+// the module file's path and the simulator's folder.
+struct ResolvedParameter {
+    const char* form;         // which rule applied, in words
+    std::string candidate;    // the path the module looks for
+    std::string defaultPath;  // what it takes when the candidate is not found
+    bool fits;                // false: longer than the module takes, so never found
+    bool climbs;              // a leading "..\" that does not climb
+};
+ResolvedParameter ResolveParameter(const std::string& parameter, const std::string& modulePath,
+                                   const std::string& simFolder);
+
+// --- The configuration run through the module (check.cpp) ---
+
+// What the module made of one configuration file.
+struct ConfigResult {
+    bool ran = false;  // the module loaded it and the sounds were tried
+    std::string iniPath;
+    std::vector<std::string> slotVars;   // each slot's command variable, from the module's table
+    std::string globalVar;               // the global-commands variable
+    std::vector<std::string> otherVars;  // the other variables it registered
+    std::vector<int> configured;         // the slots with a [Sounds] entry
+    std::vector<std::string> configuredKeys;  // their [Sounds] keys
+    std::vector<int> configuredLines;         // and the lines of those keys, 0 when not found
+};
+
+// Checks the INI file at iniPath (a full path) through the module: the file
+// itself, its keys, and every configured sound loaded and played once.
+void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result);
+
+// --- Aircraft and panels (aircraft.cpp, panel_check.cpp) ---
+
+struct CheckPlace {
+    std::string simFolder;
+    std::string gaugesFolder;
+};
+// The gauges the module exports, by name; false (after a line on stderr)
+// when the module cannot be loaded.
+bool ReadModuleGauges(const Options& options, std::vector<std::string>* names);
+// The panel.cfg that panelCfg's alias leads to (itself without one); "" after
+// a finding when it leads nowhere.
+std::string FollowAlias(const std::string& panelCfg);
+void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
+                const std::vector<std::string>& moduleGauges);
+void CheckAircraft(const Options& options, const std::string& aircraftFolder, const CheckPlace& place,
+                   const std::vector<std::string>& moduleGauges);
+
+// --- The report (report.cpp) ---
+
+void ReportError(const std::string& file, int line, const std::string& item, const std::string& message);
+void ReportWarning(const std::string& file, int line, const std::string& item, const std::string& message);
+void ReportAll(const std::vector<Finding>& findings);
+void Heading(const char* format, ...);  // a group's first line: a panel, a gauge, a configuration
+void Note(const char* format, ...);     // a line of what was checked, not a finding
+// The check could not be done as it should (the module did not load or
+// publish what the check reads): the exit status says so.
+void ReportCannotRun();
+// The closing line; returns the exit status.
+int ReportSummary();

@@ -1,0 +1,268 @@
+// The check of one panel: its gauge lines, the module file the simulator
+// would load for the module's gauges, the configuration each Sound gauge
+// names, and the XML gauges that write the module's variables.
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+#include <set>
+
+#include "tools/panelhost/check.h"
+#include "tools/panelhost/xml_gauges.h"
+
+namespace {
+
+const int kMaxAliasSteps = 8;
+// Far above any real panel: a hostile panel.cfg cannot keep the check busy for hours.
+const size_t kMaxConfigurations = 8;
+const size_t kMaxXmlGauges = 500;
+const char kSoundGauge[] = "Sound";
+
+struct GaugeLine {
+    int line;
+    std::string container;
+    std::string gauge;
+    std::string parameter;
+};
+
+// "<word><digits>", any letter case.
+bool IsNumbered(const std::string& name, const char* word) {
+    size_t length = strlen(word);
+    return name.size() > length && _strnicmp(name.c_str(), word, length) == 0 &&
+           name.find_first_not_of("0123456789", length) == std::string::npos;
+}
+
+// The gauge lines of every [WindowNN] and [VCockpitNN] section, in file order.
+std::vector<GaugeLine> GaugeLines(const std::vector<CfgSection>& sections) {
+    std::vector<GaugeLine> lines;
+    for (const CfgSection& section : sections) {
+        if (!IsNumbered(section.name, "Window") && !IsNumbered(section.name, "VCockpit")) continue;
+        for (const CfgEntry& entry : section.entries) {
+            if (!IsNumbered(entry.key, "gauge")) continue;
+            std::string name = entry.value.substr(0, entry.value.find(','));
+            size_t bang = name.find('!');
+            if (bang == std::string::npos) continue;
+            GaugeLine gauge = {entry.line, Trimmed(name.substr(0, bang)), Trimmed(name.substr(bang + 1)), ""};
+            size_t comma = 0;
+            for (int n = 0; n < 5 && comma != std::string::npos; ++n) comma = entry.value.find(',', comma + 1);
+            if (comma != std::string::npos) gauge.parameter = Trimmed(entry.value.substr(comma + 1));
+            lines.push_back(gauge);
+        }
+    }
+    return lines;
+}
+
+// The compiled module <container>.gau or .dll in the folder, or "".
+std::string CompiledModuleIn(const std::string& folder, const std::string& container) {
+    for (const char* extension : {".gau", ".dll"}) {
+        std::string path = folder + "\\" + container + extension;
+        if (IsFile(path)) return path;
+    }
+    return "";
+}
+
+bool ExistsAsTheModuleSees(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+struct PanelRun {
+    const Options& options;
+    const CheckPlace& place;
+    std::string panelCfg;
+    std::string panelFolder;
+    std::vector<std::string> moduleGauges;  // as the module names them
+    ConfigResult config;                    // of the first Sound gauge
+    bool configChecked = false;
+    std::set<std::string> configPaths;     // checked already, folded
+    bool tooManyConfigurations = false;
+    std::vector<ModuleVar> vars;            // its variables, the slots' first
+
+    void CollectVariables() {
+        if (!configChecked) return;
+        for (const std::string& name : config.slotVars) vars.push_back({name, kVarCommand});
+        vars.push_back({config.globalVar, kVarGlobalCommands});
+        for (const std::string& name : config.otherVars) vars.push_back({name, kVarOther});
+    }
+
+    bool IsModuleGauge(const std::string& gauge) const {
+        for (const std::string& name : moduleGauges)
+            if (SameName(name, gauge)) return true;
+        return false;
+    }
+
+    void CheckSoundGauge(const GaugeLine& line, const std::string& modulePath) {
+        Heading("gauge %s!%s  %s:%d", line.container.c_str(), line.gauge.c_str(), panelCfg.c_str(), line.line);
+        ResolvedParameter resolved = ResolveParameter(line.parameter, modulePath, place.simFolder);
+        Note("parameter \"%s\": %s", line.parameter.c_str(), resolved.form);
+        if (resolved.climbs)
+            ReportWarning(panelCfg, line.line, line.parameter,
+                    "a leading ..\\ does not climb a folder: the module drops the first dot and looks for " +
+                        resolved.candidate + "; write .\\ for the simulator's folder, or a full path");
+        std::string iniPath = resolved.candidate;
+        if (!resolved.fits || !ExistsAsTheModuleSees(resolved.candidate)) {
+            ReportError(panelCfg, line.line, line.parameter,
+                    "the module looks for " + resolved.candidate +
+                        (resolved.fits ? ", which is not there" : ", longer than the 259 characters it takes") +
+                        ": it shows \"Config File Not Found\" and takes " + resolved.defaultPath +
+                        "; give the INI file's path");
+            if (!IsFile(resolved.defaultPath)) return;
+            iniPath = resolved.defaultPath;
+        }
+        if (configPaths.count(Folded(iniPath)) != 0) {
+            Note("configuration %s: checked above", iniPath.c_str());
+            return;
+        }
+        if (configPaths.size() == kMaxConfigurations) {
+            if (!tooManyConfigurations)
+                ReportWarning(panelCfg, line.line, line.parameter,
+                              "more than " + std::to_string(kMaxConfigurations) +
+                                  " configurations on one panel: this one and those after it are not checked");
+            tooManyConfigurations = true;
+            return;
+        }
+        configPaths.insert(Folded(iniPath));
+        Heading("configuration %s", iniPath.c_str());
+        ConfigResult result;
+        CheckConfiguration(options, iniPath, &result);
+        if (!configChecked) config = result, configChecked = true;
+    }
+
+    // The module's containers (those that hold one of its gauges, and the
+    // module file's own name), folded, each with the module file the
+    // simulator would load for it.
+    std::map<std::string, std::string> FindModuleFiles(const std::vector<GaugeLine>& lines) {
+        std::string moduleStem = FileName(options.modulePath);
+        moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
+        std::map<std::string, std::string> modules;
+        for (const GaugeLine& line : lines) {
+            if (!IsModuleGauge(line.gauge) && !SameName(line.container, moduleStem)) continue;
+            if (modules.count(Folded(line.container)) != 0) continue;
+            std::string found = CompiledModuleIn(panelFolder, line.container);
+            if (found.empty()) found = CompiledModuleIn(place.gaugesFolder, line.container);
+            if (found.empty()) {
+                ReportError(panelCfg, line.line, line.container,
+                            "no " + line.container + ".gau or " + line.container + ".dll in " + panelFolder + " or " +
+                                place.gaugesFolder + ": the simulator loads no module for it; put the module there");
+                found = panelFolder + "\\" + line.container + ".gau";  // where the paths would be taken from
+            } else {
+                Note("module %s", found.c_str());
+            }
+            modules[Folded(line.container)] = found;
+        }
+        return modules;
+    }
+
+    void CheckModuleGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules) {
+        int soundGauges = 0;
+        for (const GaugeLine& line : lines) {
+            auto module = modules.find(Folded(line.container));
+            if (module == modules.end()) continue;
+            std::string name = line.container + "!" + line.gauge;
+            if (!IsModuleGauge(line.gauge)) {
+                ReportError(panelCfg, line.line, name,
+                            "the module has no gauge of that name; its gauges are " + moduleGauges[0] +
+                                (moduleGauges.size() > 1 ? " and " + moduleGauges[1] : std::string()));
+                continue;
+            }
+            if (!SameName(line.gauge, kSoundGauge)) continue;
+            if (++soundGauges > 1)
+                ReportWarning(panelCfg, line.line, name,
+                              "more than one Sound gauge: each runs the module's whole cycle, so every command is "
+                              "served once per Sound gauge per frame; keep one");
+            CheckSoundGauge(line, module->second);
+        }
+        if (soundGauges == 0)
+            ReportError(panelCfg, 0, "",
+                        "no Sound gauge of the module: it loads no configuration and plays nothing; add "
+                        "gaugeNN=<module>!Sound, 0,0,1,1, <INI path> to a [WindowNN] or [VCockpitNN] section");
+    }
+
+    // Every XML gauge once, in the order the panel names them.
+    void CheckXmlGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules,
+                        std::vector<bool>* written) {
+        std::set<std::string> seen;
+        for (const GaugeLine& line : lines) {
+            std::string name = line.container + "!" + line.gauge;
+            if (modules.count(Folded(line.container)) != 0 || !seen.insert(Folded(name)).second) continue;
+            if (!CompiledModuleIn(panelFolder, line.container).empty()) continue;
+            if (seen.size() > kMaxXmlGauges) {
+                ReportWarning(panelCfg, line.line, name,
+                              "more than " + std::to_string(kMaxXmlGauges) +
+                                  " XML gauges on one panel: this one and those after it are not checked");
+                return;
+            }
+            Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
+            // A compiled module in the Gauges folder comes before the XML gauges there.
+            if (!CheckXml(line, written) && CompiledModuleIn(place.gaugesFolder, line.container).empty())
+                ReportError(panelCfg, line.line, name,
+                            "no such XML gauge in " + panelFolder + " or " + place.gaugesFolder + " (as " +
+                                line.container + "\\" + line.gauge + ".xml or inside " + line.container +
+                                ".cab): the simulator shows nothing for it");
+        }
+    }
+
+    // Checks an XML gauge once; false when the simulator finds none.
+    bool CheckXml(const GaugeLine& line, std::vector<bool>* written) {
+        std::vector<Finding> findings;
+        bool found = CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
+        ReportAll(findings);
+        return found;
+    }
+};
+
+}  // namespace
+
+std::string FollowAlias(const std::string& panelCfg) {
+    std::string current = panelCfg;
+    for (int step = 0; step <= kMaxAliasSteps; ++step) {
+        std::string text;
+        if (!ReadCheckedText(current, "the panel configuration", &text)) return "";
+        std::vector<CfgSection> sections = ParseCfg(text, true);
+        const CfgSection* fltsim = FindSection(sections, "fltsim");
+        const CfgEntry* alias = nullptr;
+        for (size_t i = 0; fltsim != nullptr && i < fltsim->entries.size(); ++i)
+            if (SameName(fltsim->entries[i].key, "alias")) alias = &fltsim->entries[i];
+        if (alias == nullptr) return current;
+        // Relative to the folder that holds the aircraft folders.
+        std::string holder = FolderOf(FolderOf(FolderOf(current)));
+        std::string target = holder + "\\" + alias->value + "\\panel.cfg";
+        Note("%s:%d: alias=%s: the panel of %s", current.c_str(), alias->line, alias->value.c_str(), target.c_str());
+        if (!IsFile(target)) {
+            ReportError(current, alias->line, alias->value,
+                    "the alias leads to " + target + ", which is not there; name <aircraft folder>\\<panel folder>");
+            return "";
+        }
+        current = FullPath(target);
+    }
+    ReportError(panelCfg, 0, "", "the aliases go round in a circle, or more than 8 deep");
+    return "";
+}
+
+void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
+                const std::vector<std::string>& moduleGauges) {
+    Heading("panel %s", panelCfg.c_str());
+    std::string text;
+    if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}};
+    std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
+    std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
+    run.CheckModuleGauges(lines, modules);
+    run.CollectVariables();
+    std::vector<bool> written(run.vars.size(), false);
+    run.CheckXmlGauges(lines, modules, &written);
+    if (!run.config.ran) return;
+    for (size_t n = 0; n < run.config.configured.size(); ++n) {
+        size_t var = static_cast<size_t>(run.config.configured[n]);
+        if (!written[var])
+            ReportWarning(run.config.iniPath, run.config.configuredLines[n], run.vars[var].name,
+                          "no XML gauge of this panel writes this command variable, so " +
+                              run.config.configuredKeys[n] + " never plays; write a command into (L:" +
+                              run.vars[var].name + ", number)");
+    }
+}
