@@ -14,20 +14,41 @@ const char kSubscribed[] = "open(0,0,0,-1);dispatch;subscribe Pause=1;subscribe 
 
 class SimConnectLinkTest : public HostRunTest {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_)); }
     void SetUp() override {
         HostRunTest::SetUp();
-        ASSERT_NE(link_.reset, nullptr);
+        // Each case lets go of the stand-in, so that a module that loads it
+        // can only have found it itself.
+        ASSERT_EQ(GetModuleHandleA("SimConnect.dll"), nullptr);
+    }
+    void TearDown() override {
+        HostRunTest::TearDown();
+        if (link_.dll != nullptr) FreeLibrary(link_.dll);
+    }
+    // This program's own hold on the stand-in, loaded by full path before the
+    // module starts, to tell it what to refuse.
+    void Hold() {
+        ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
         link_.reset();
+    }
+    // The stand-in the started module loaded by itself, inside its activation
+    // context: the copy in the assembly folder beside the module. Held from
+    // here on, so that it outlasts the module's stop.
+    void Bind() {
+        HMODULE loaded = GetModuleHandleA("SimConnect.dll");
+        ASSERT_NE(loaded, nullptr);
+        char path[MAX_PATH];
+        GetModuleFileNameA(loaded, path, MAX_PATH);
+        std::string expected = TestProgramFolder() + "\\" + kSimConnectAssemblyFolder + "\\SimConnect.dll";
+        EXPECT_STRCASEEQ(path, expected.c_str());
+        ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
+        EXPECT_EQ(link_.dll, loaded);
     }
     void StopModule() {
         host::StopModule();
         started_ = false;
     }
-    static SimConnectDouble link_;
+    SimConnectDouble link_ = {};
 };
-
-SimConnectDouble SimConnectLinkTest::link_;
 
 BOOL CALLBACK CountResource(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
     ++*reinterpret_cast<int*>(count);
@@ -51,12 +72,11 @@ TEST_F(SimConnectLinkTest, ModuleCarriesOneManifestNamingTheAssembly) {
 
 TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownCloses) {
     Start();
+    Bind();
     EXPECT_STREQ(link_.callLog(), kSubscribed);
     char modulePath[MAX_PATH];
     GetModuleFileNameA(host::Module(), modulePath, MAX_PATH);
     EXPECT_STREQ(link_.clientName(), modulePath);
-    // The module's load inside its activation context got our stand-in.
-    EXPECT_EQ(GetModuleHandleA("SimConnect.dll"), link_.dll);
     EXPECT_EQ(host::VariableValue("SimConnected"), 1.0);
     EXPECT_EQ(host::KeyHandlerCount(), 0u);
 
@@ -67,6 +87,7 @@ TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownClos
 
 TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
     StartAndRun();
+    Bind();
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
@@ -104,6 +125,7 @@ TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
 
 TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
     Start();
+    Bind();
     link_.sendSystemEvent("View", 5);
     EXPECT_EQ(host::VariableValue("ViewSystemStatus"), 5.0);
     EXPECT_TRUE(host::MessageBoxes().empty());
@@ -129,6 +151,7 @@ TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
 
 TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
     StartAndRun();
+    Bind();
     host::SetVariable("ViewSystemMessages", 1.0);
     host::ClearCalls();
     EXPECT_EQ(link_.sendEvent(3, 0), 1);
@@ -147,6 +170,7 @@ TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
 }
 
 TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback) {
+    Hold();
     link_.refuseSubscription("Pause");
     StartAndRunToAudioStartup();
     EXPECT_STREQ(link_.callLog(), "open(0,0,0,-1);dispatch;subscribe Pause=1 refused");
@@ -170,6 +194,7 @@ TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback)
 }
 
 TEST_F(SimConnectLinkTest, FailedOpenKeepsNoHoldOnTheLibrary) {
+    Hold();
     link_.refuseOpen(1);
     Start();
     // Only the third manifest name exists, so the library is opened once.
@@ -181,8 +206,8 @@ TEST_F(SimConnectLinkTest, FailedOpenKeepsNoHoldOnTheLibrary) {
     // With this program's own reference gone the library unloads: the
     // module freed the copy it loaded.
     FreeLibrary(link_.dll);
+    link_.dll = nullptr;
     EXPECT_EQ(GetModuleHandleA("SimConnect.dll"), nullptr);
-    ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
 }
 
 }  // namespace
