@@ -26,22 +26,24 @@ protected:
     }
     // This program's own hold on the stand-in, loaded by full path before the
     // module starts, to tell it what to refuse.
-    void Hold() {
-        ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
+    bool Hold() {
+        if (!LoadSimConnectDouble(TestProgramFolder(), &link_)) return false;
         link_.reset();
+        return true;
     }
     // The stand-in the started module loaded by itself, inside its activation
     // context: the copy in the assembly folder beside the module. Held from
     // here on, so that it outlasts the module's stop.
-    void Bind() {
+    ::testing::AssertionResult Bind() {
         HMODULE loaded = GetModuleHandleA("SimConnect.dll");
-        ASSERT_NE(loaded, nullptr);
+        if (loaded == nullptr) return ::testing::AssertionFailure() << "the module loaded no SimConnect.dll";
         char path[MAX_PATH];
         GetModuleFileNameA(loaded, path, MAX_PATH);
         std::string expected = TestProgramFolder() + "\\" + kSimConnectAssemblyFolder + "\\SimConnect.dll";
-        EXPECT_STRCASEEQ(path, expected.c_str());
-        ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
-        EXPECT_EQ(link_.dll, loaded);
+        if (lstrcmpiA(path, expected.c_str()) != 0) return ::testing::AssertionFailure() << "loaded from " << path;
+        if (!LoadSimConnectDouble(TestProgramFolder(), &link_) || link_.dll != loaded)
+            return ::testing::AssertionFailure() << "the stand-in cannot be bound";
+        return ::testing::AssertionSuccess();
     }
     void StopModule() {
         host::StopModule();
@@ -72,7 +74,7 @@ TEST_F(SimConnectLinkTest, ModuleCarriesOneManifestNamingTheAssembly) {
 
 TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownCloses) {
     Start();
-    Bind();
+    ASSERT_TRUE(Bind());
     EXPECT_STREQ(link_.callLog(), kSubscribed);
     char modulePath[MAX_PATH];
     GetModuleFileNameA(host::Module(), modulePath, MAX_PATH);
@@ -87,7 +89,7 @@ TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownClos
 
 TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
     StartAndRun();
-    Bind();
+    ASSERT_TRUE(Bind());
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
@@ -125,7 +127,7 @@ TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
 
 TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
     Start();
-    Bind();
+    ASSERT_TRUE(Bind());
     link_.sendSystemEvent("View", 5);
     EXPECT_EQ(host::VariableValue("ViewSystemStatus"), 5.0);
     EXPECT_TRUE(host::MessageBoxes().empty());
@@ -151,7 +153,7 @@ TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
 
 TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
     StartAndRun();
-    Bind();
+    ASSERT_TRUE(Bind());
     host::SetVariable("ViewSystemMessages", 1.0);
     host::ClearCalls();
     EXPECT_EQ(link_.sendEvent(3, 0), 1);
@@ -170,7 +172,7 @@ TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
 }
 
 TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback) {
-    Hold();
+    ASSERT_TRUE(Hold());
     link_.refuseSubscription("Pause");
     StartAndRunToAudioStartup();
     EXPECT_STREQ(link_.callLog(), "open(0,0,0,-1);dispatch;subscribe Pause=1 refused");
@@ -194,7 +196,7 @@ TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback)
 }
 
 TEST_F(SimConnectLinkTest, FailedOpenKeepsNoHoldOnTheLibrary) {
-    Hold();
+    ASSERT_TRUE(Hold());
     link_.refuseOpen(1);
     Start();
     // Only the third manifest name exists, so the library is opened once.
