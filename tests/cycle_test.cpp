@@ -81,6 +81,33 @@ TEST_F(CycleTest, VolumeModeIsReadFirstInEveryFrame) {
     }
 }
 
+// A host that hands over no services table: every service is skipped, and
+// the cycle, the gauges' routines and the audio still run.
+TEST_F(CycleTest, HostWithoutAServicesTable) {
+    ModuleShutdown();
+    ImportTable.panels = nullptr;
+    host::ClearCalls();
+    ModuleStartup();
+    RunPreUpdate(&gauge_);
+    for (int frame = 1; frame <= 12; ++frame) RunPreUpdate(nullptr);
+    EXPECT_EQ(engineState, kEngineRunning);
+    for (GaugeHeader* gauge : Linkage.gauge_headers) {
+        if (gauge == nullptr) continue;
+        gauge->query_routine();
+        gauge->install_routine(nullptr);
+        gauge->initialize_routine();
+        gauge->update_routine();
+        gauge->generate_routine(0);
+        gauge->draw_routine();
+        gauge->kill_routine();
+    }
+    ModuleShutdown();
+    EXPECT_TRUE(host::Calls().empty());
+    EXPECT_TRUE(host::MessageBoxes().empty());
+    ImportTable.panels = host::Services();
+    ModuleStartup();
+}
+
 // Without the host's module-variable look-up the pause probe is left out:
 // nothing it read could ever change, which would look like a pause for ever.
 TEST_F(CycleTest, HostWithoutTheModuleVariableLookUpSeesNoPause) {

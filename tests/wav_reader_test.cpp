@@ -223,4 +223,23 @@ TEST_F(WavReaderTest, HoldsItsFileUntilReleased) {
     reader_ = nullptr;
 }
 
+// Missing arguments are refused, never followed.
+TEST_F(WavReaderTest, RefusesMissingArguments) {
+    ASSERT_EQ(Open(Write(Riff({Chunk("fmt ", kStereo), Chunk("data", Pattern(8, 1))}))), 0);
+    uint8_t out[8];
+    uint32_t got = 99;
+    EXPECT_EQ(WavReaderRead(nullptr, out, sizeof out, &got), kFail);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(WavReaderRead(reader_, out, sizeof out, nullptr), kFail);
+    EXPECT_EQ(WavReaderRead(reader_, nullptr, 4, &got), kFail);
+    EXPECT_EQ(WavReaderRead(reader_, nullptr, 0, &got), 0);  // nothing asked, nothing to put
+    EXPECT_EQ(reader_->dataChunk.cksize, 8u);
+    EXPECT_EQ(WavReaderOpen(nullptr, L"a.wav"), kFail);
+    EXPECT_EQ(WavReaderOpen(reader_, nullptr), kFail);
+    EXPECT_EQ(WavReaderResetToData(nullptr), kFail);
+    EXPECT_EQ(WavReaderClose(nullptr), 0);
+    WavReaderDestroy(nullptr);
+    EXPECT_EQ(reader_->dataChunk.cksize, 8u);
+}
+
 }  // namespace
