@@ -19,6 +19,7 @@
 
 namespace {
 
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -117,23 +118,38 @@ TEST_F(FaultTest, PrimaryBufferIsTriedThreeTimes) {
     EXPECT_GE(GetTickCount() - start, 1900u);  // a second's wait after each failure
     EXPECT_EQ(fault::Count("CreatePrimaryBuffer"), 4);  // three on the primary device, one on the voice one
     EXPECT_TRUE(host::MessageBoxes().empty());
+
+    // The third failure ends the set-up.
+    ReleaseAllAudio();
+    fault::Reset();
+    fault::Fail("CreatePrimaryBuffer", kInvalidCall, 0, 3);
+    start = GetTickCount();
+    EXPECT_EQ(SetUpAudioDevices(), static_cast<int32_t>(kInvalidCall));
+    EXPECT_GE(GetTickCount() - start, 2900u);
+    EXPECT_EQ(fault::Count("CreatePrimaryBuffer"), 3);
+    EXPECT_EQ(gaugeSound.devicesReady, 0);
+    ExpectOneBoxAt(12);
 }
 
 TEST_F(FaultTest, DeviceGuidsFallBackToTheDefaults) {
     CreateDirectoryA((folder_ + "\\kvo_sound").c_str(), nullptr);
     std::string file = folder_ + "\\kvo_sound\\sound.cfg";
     WritePrivateProfileStringA("DEVICE", "PrimaryDevice", "{12345678-ABCD-EF01-2345-6789ABCDEF01}", file.c_str());
-    WritePrivateProfileStringA("DEVICE", "VoiceDevice", "{12345678-ABCD-EF01-2345-6789ABCDEF0}", file.c_str());
-    ASSERT_EQ(SetUpAudioDevices(), 0);
-    std::string log = fault::Log();
-    // The configured device first; absent, so the default, silently. The
-    // voice GUID of 37 characters is not used at all.
-    EXPECT_THAT(log, HasSubstr("DirectSoundCreate {12345678-ABCD-EF01-2345-6789ABCDEF01} -> 0x"));
-    EXPECT_THAT(log, HasSubstr(std::string("DirectSoundCreate ") + kDefaultPlayback + " -> dev"));
-    EXPECT_EQ(Occurrences(log, std::string("DirectSoundCreate ") + kDefaultVoice), 1);
-    EXPECT_EQ(Occurrences(log, "DirectSoundCreate "), 3);
-    EXPECT_THAT(log, HasSubstr("SetCooperativeLevel hwnd=0x00000000 level=2"));
-    EXPECT_THAT(log, HasSubstr("SetFormat format=1/2/22050/88200/4/16/0"));
+    // Voice GUIDs that are not used at all: 37 characters, and a first field of 0.
+    for (const char* voice : {"{12345678-ABCD-EF01-2345-6789ABCDEF0}", "{00000000-ABCD-EF01-2345-6789ABCDEF01}"}) {
+        ReleaseAllAudio();
+        fault::Reset();
+        WritePrivateProfileStringA("DEVICE", "VoiceDevice", voice, file.c_str());
+        ASSERT_EQ(SetUpAudioDevices(), 0);
+        std::string log = fault::Log();
+        // The configured device first; absent, so the default, silently.
+        EXPECT_THAT(log, HasSubstr("DirectSoundCreate {12345678-ABCD-EF01-2345-6789ABCDEF01} -> 0x"));
+        EXPECT_THAT(log, HasSubstr(std::string("DirectSoundCreate ") + kDefaultPlayback + " -> dev"));
+        EXPECT_EQ(Occurrences(log, std::string("DirectSoundCreate ") + kDefaultVoice), 1) << voice;
+        EXPECT_EQ(Occurrences(log, "DirectSoundCreate "), 3) << voice;
+        EXPECT_THAT(log, HasSubstr("SetCooperativeLevel hwnd=0x00000000 level=2"));
+        EXPECT_THAT(log, HasSubstr("SetFormat format=1/2/22050/88200/4/16/0"));
+    }
     EXPECT_TRUE(host::MessageBoxes().empty());
 }
 
@@ -172,6 +188,20 @@ TEST_F(FaultTest, BufferCreationAndFillFailuresNameTheirStep) {
     EXPECT_THAT(host::MessageBoxes()[0].text, Not(HasSubstr("second.wav")));
     // The failed buffer was released at once.
     EXPECT_EQ(fault::LiveObjects(), 2);
+
+    // A file claiming more samples than memory can hold, given a buffer
+    // smaller than asked for: the copy of its samples cannot be allocated.
+    host::ClearMessageBoxes();
+    std::string huge = folder_ + "\\huge.wav";
+    ASSERT_TRUE(WriteWav(huge, WavLayout(), ToneSamples(WavLayout(), 64), 0xFFFFFFF0));
+    snprintf(table_[0].wavPath, sizeof table_[0].wavPath, "%s", huge.c_str());
+    fault::BufferLimit(4096);
+    EXPECT_EQ(LoadSlot(), nullptr);
+    ASSERT_EQ(host::MessageBoxes().size(), 2u);
+    EXPECT_THAT(host::MessageBoxes()[0].text, EndsWith("Full Error Code 0x8007000e\nLocation 7\nFile "));
+    EXPECT_EQ(host::MessageBoxes()[1].text, "LSF - Load Sound File Failed\n" + huge);
+    EXPECT_EQ(table_[0].failed, 1);
+    EXPECT_EQ(fault::LiveObjects(), 2);
 }
 
 TEST_F(FaultTest, VoiceRequestsUseTheVoiceDevice) {
@@ -208,6 +238,15 @@ TEST_F(FaultTest, LostBufferIsRestoredAndRefilledBeforePlaying) {
         EXPECT_EQ(fault::Count("Play"), 0);
     }
     EXPECT_TRUE(host::MessageBoxes().empty());
+
+    // A restored buffer that cannot be filled again is not played.
+    fault::Reset();
+    fault::SetLost(1);
+    fault::Fail("Lock", kInvalidCall, 0, 1);
+    EXPECT_EQ(PlaySoundBuffer(buffer, 0), 0);
+    EXPECT_EQ(fault::Count("Restore"), 2);
+    EXPECT_EQ(fault::Count("Play"), 0);
+    ExpectOneBoxAt(9);
 }
 
 // Shut-down stops every buffer before it releases any, so that no release
@@ -261,6 +300,18 @@ protected:
         for (int i = 0; i < 10; ++i) Frame();
     }
     double Command() { return host::VariableValue("kvo_xml_id_00"); }
+    std::string Tone() { return folder_ + "\\tone.wav"; }
+    // The end of the slot's error report for `code` while serving `command`.
+    std::string SlotReportTail(long code, int command) {
+        char text[48];
+        snprintf(text, sizeof text, "Full Error Code 0x%x\n\nSound ", static_cast<unsigned>(code));
+        return text + Tone() + "\nAction " + std::to_string(command);
+    }
+    int SetsOf(const char* name) {
+        int count = 0;
+        for (const host::ServiceCall& set : host::CallsOf("set")) count += set.name == name ? 1 : 0;
+        return count;
+    }
     std::string folder_;
     std::string ini_;
     GaugeHeader gauge_;
@@ -279,11 +330,30 @@ TEST_F(EngineFaultTest, FailedAudioStartUpDisablesTheEngine) {
     Frame();
     EXPECT_EQ(Command(), 1.0);  // nothing is served
     EXPECT_EQ(host::VariableValue("VoiceAvailable"), 0.0);
+    // Nor is any status written.
+    EXPECT_EQ(SetsOf("FSSimIsPaused"), 0);
+    EXPECT_EQ(SetsOf("FSSoundIsOn"), 0);
+    EXPECT_EQ(SetsOf("SoundIsMuted"), 0);
 }
 
 TEST_F(EngineFaultTest, FailedStepReportsTheSlotAndItsCommand) {
     StartEngine();
     ASSERT_EQ(engineState, kEngineRunning);
+    // A load whose volume fails: reported and failed, but the sound stays
+    // loaded and the command is served in the same frame.
+    fault::Fail("SetVolume", kInvalidCall, 0, 1);
+    host::SetVariable("kvo_xml_id_00", 2);
+    Frame();
+    ASSERT_EQ(host::MessageBoxes().size(), 1u);
+    EXPECT_THAT(host::MessageBoxes()[0].text, EndsWith(SlotReportTail(kInvalidCall, 2)));
+    EXPECT_EQ(slots[0].failed, 1);
+    EXPECT_EQ(slots[0].loaded, 1);
+    EXPECT_EQ(GetSoundBufferPlayState(slots[0].buffer), 5);
+    EXPECT_EQ(Command(), -3.0);
+    host::SetVariable("kvo_xml_id_00", 10);
+    Frame();
+    host::ClearMessageBoxes();
+
     host::SetVariable("kvo_xml_id_00", 2);
     Frame();
     ASSERT_EQ(Command(), 2.0);
@@ -303,6 +373,31 @@ TEST_F(EngineFaultTest, FailedStepReportsTheSlotAndItsCommand) {
     Frame();
     EXPECT_EQ(Command(), 0.0);
     EXPECT_EQ(fault::LiveObjects(), 2);  // the buffer went with the failure
+
+    // A started play whose volume or pan cannot be read back: reported, and
+    // the reads after it meet no buffer; the variable keeps the play's 1.
+    struct Case { const char* call; size_t boxes; } reads[] = {{"GetVolume", 2}, {"GetPan", 1}};
+    for (const Case& read : reads) {
+        host::ClearMessageBoxes();
+        host::SetVariable("kvo_loop_played", 7);
+        fault::Fail(read.call, kInvalidCall, 0, 1);
+        host::SetVariable("kvo_xml_id_00", 1);
+        Frame();
+        boxes = host::MessageBoxes();
+        ASSERT_EQ(boxes.size(), read.boxes) << read.call;
+        EXPECT_THAT(boxes[0].text, EndsWith(SlotReportTail(kInvalidCall, 1)));
+        if (read.boxes == 2) {
+            EXPECT_THAT(boxes[1].text, EndsWith(SlotReportTail(E_FAIL, 1)));
+        }
+        EXPECT_EQ(slots[0].failed, 1);
+        EXPECT_EQ(slots[0].buffer, nullptr);
+        EXPECT_EQ(host::VariableValue("kvo_loop_played"), 0.0);
+        EXPECT_EQ(Command(), 1.0);
+        Frame();
+        EXPECT_EQ(Command(), -3.0);
+        host::SetVariable("kvo_xml_id_00", 10);
+        Frame();
+    }
 }
 
 TEST_F(EngineFaultTest, FailedPlayShowsTheCommandsMessage) {
@@ -323,15 +418,90 @@ TEST_F(EngineFaultTest, FailedPlayShowsTheCommandsMessage) {
         host::SetVariable("kvo_xml_id_00", 10);
         Frame();
     }
-    // A failed volume step of command 8 has a second message of its own.
+    // A failed volume step of command 8: the slot's report, a message of its
+    // own with the status, then the play fails against no buffer.
     host::ClearMessageBoxes();
     fault::Fail("SetVolume", kInvalidCall, 1, 1);  // the load's volume passes
     host::SetVariable("kvo_xml_id_00", 8);
     Frame();
     auto boxes = host::MessageBoxes();
-    ASSERT_GE(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "PB8 - Set Volume Failed\n" + folder_ + "\\tone.wav\nDX Error " +
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_THAT(boxes[0].text, EndsWith(SlotReportTail(kInvalidCall, 8)));
+    EXPECT_EQ(boxes[1].text, "PB8 - Set Volume Failed\n" + Tone() + "\nDX Error " +
                                  std::to_string(static_cast<int>(kInvalidCall)) + "\n");
+    EXPECT_EQ(boxes[2].text, "PB8 - Play Sound Failed\n" + Tone());
+    EXPECT_EQ(Command(), -3.0);
+
+    // A failed pan step of command 7: reported, then the volume step meets no
+    // buffer, then the play.
+    host::SetVariable("kvo_xml_id_00", 10);
+    Frame();
+    host::ClearMessageBoxes();
+    fault::Fail("SetPan", kInvalidCall, 0, 1);
+    host::SetVariable("kvo_xml_id_00", 7);
+    Frame();
+    boxes = host::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_THAT(boxes[0].text, EndsWith(SlotReportTail(kInvalidCall, 7)));
+    EXPECT_THAT(boxes[1].text, EndsWith(SlotReportTail(E_FAIL, 7)));
+    EXPECT_EQ(boxes[2].text, "PB7 - Play Sound Failed\n" + Tone());
+    EXPECT_EQ(Command(), -3.0);
+}
+
+// Command 0 and stop-all rewind: a sound stopped mid-play starts again from
+// its beginning.
+TEST_F(EngineFaultTest, StopsRewindTheSound) {
+    StartEngine();
+    for (double global : {0.0, 1.0}) {
+        host::SetVariable("kvo_xml_id_00", 2);
+        Frame();
+        ASSERT_EQ(GetSoundBufferPlayState(slots[0].buffer), 5);
+        DWORD position = 0;
+        for (int i = 0; i < 100 && position == 0; ++i) {
+            Sleep(10);
+            slots[0].buffer->dsBuffer->GetCurrentPosition(&position, nullptr);
+        }
+        ASSERT_GT(position, 0u);
+        // Stop-all comes after the slot pass, which then still sees the loop.
+        if (global == 0.0) host::SetVariable("kvo_xml_id_00", 0);
+        host::SetVariable("KVOGlobals", global);
+        Frame();
+        EXPECT_EQ(GetSoundBufferPlayState(slots[0].buffer), 0);
+        slots[0].buffer->dsBuffer->GetCurrentPosition(&position, nullptr);
+        EXPECT_EQ(position, 0u) << "stop-all " << global;
+        EXPECT_EQ(slots[0].playing, 0);
+        EXPECT_EQ(Command(), 0.0);
+    }
+}
+
+// Stop-all meeting a slot whose buffer has left the list forgets it: the
+// slot is no longer loaded and its variable is left alone.
+TEST_F(EngineFaultTest, StopAllForgetsABufferThatIsGone) {
+    StartEngine();
+    ASSERT_TRUE(WriteTone(folder_ + "\\other.wav", 0.2));
+    SoundBuffer* other = AcquireSoundBuffer((folder_ + "\\other.wav").c_str(), 0);
+    ASSERT_NE(other, nullptr);
+    // Once with another buffer in the list, once with the list empty.
+    for (bool emptyList : {false, true}) {
+        host::SetVariable("kvo_xml_id_00", 2);
+        Frame();
+        ASSERT_EQ(slots[0].loaded, 1);
+        if (emptyList) ReleaseSoundBuffer(other);
+        ReleaseSoundBuffer(slots[0].buffer);
+        host::SetVariable("kvo_xml_id_00", 12);  // no command: the slot pass leaves the slot alone
+        host::SetVariable("KVOGlobals", 1);
+        Frame();
+        EXPECT_EQ(slots[0].loaded, 0) << emptyList;
+        EXPECT_EQ(slots[0].buffer, nullptr);
+        EXPECT_EQ(Command(), 12.0);
+        EXPECT_EQ(host::VariableValue("KVOGlobals"), 0.0);
+    }
+    // The next play loads the sound again.
+    host::SetVariable("kvo_xml_id_00", 1);
+    Frame();
+    EXPECT_EQ(slots[0].loaded, 1);
+    EXPECT_EQ(Command(), 1.0);
+    EXPECT_TRUE(host::MessageBoxes().empty());
 }
 
 }  // namespace

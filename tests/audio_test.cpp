@@ -97,12 +97,13 @@ TEST(DeviceGuid, FixedRangesAndTheLengthRule) {
 }
 
 TEST_F(AudioTest, DefaultDevicesWithADistinctVoiceDevice) {
-    // A device file naming absent devices, a GUID of zeros and a bad length:
-    // each role falls back to its default without a word.
+    // A device file naming absent devices, then one of a bad length: each
+    // role falls back to its default without a word. (Which GUIDs are tried
+    // shows only in the fault proxy's call log: see audio_fault_test.)
     CreateDirectoryA(Path("kvo_sound").c_str(), nullptr);
     WritePrivateProfileStringA("DEVICE", "PrimaryDevice", "{12345678-1234-1234-1234-123456789ABC}",
                                Path("kvo_sound\\sound.cfg").c_str());
-    WritePrivateProfileStringA("DEVICE", "VoiceDevice", "{00000000-1234-1234-1234-123456789ABC}",
+    WritePrivateProfileStringA("DEVICE", "VoiceDevice", "{87654321-1234-1234-1234-123456789ABC}",
                                Path("kvo_sound\\sound.cfg").c_str());
     ASSERT_EQ(SetUpAudioDevices(), 0);
     EXPECT_EQ(gaugeSound.devicesReady, 1);

@@ -67,13 +67,68 @@ TEST_F(CycleTest, ConfigurationWaitsForAGaugeHeaderAndTheDelayForTheConfiguratio
 
 TEST_F(CycleTest, VolumeModeIsReadFirstInEveryFrame) {
     RunPreUpdate(&gauge_);
-    host::SetVariable("Old Volume Control", 0.4);
+    for (int frame = 1; frame <= 10; ++frame) RunPreUpdate(nullptr);
+    ASSERT_EQ(engineState, kEngineRunning);  // so that the frame reads the slots' variables too
+    struct Case { double value; int unit; } cases[] = {{0.4, 0}, {-2.0, 1}, {0.0, 0}, {100.0, 1}};
+    for (const Case& c : cases) {
+        host::SetVariable("Old Volume Control", c.value);
+        host::ClearCalls();
+        RunPreUpdate(nullptr);
+        EXPECT_EQ(oldVolumeControl, c.unit) << c.value;
+        ASSERT_GT(host::CallsOf("get").size(), 1u);
+        EXPECT_EQ(host::Calls().front().op, "get");
+        EXPECT_EQ(host::Calls().front().name, "Old Volume Control");
+    }
+}
+
+// A host that hands over no services table: every service is skipped, and
+// the cycle, the gauges' routines and the audio still run.
+TEST_F(CycleTest, HostWithoutAServicesTable) {
+    ModuleShutdown();
+    ImportTable.panels = nullptr;
+    host::ClearCalls();
+    ModuleStartup();
+    RunPreUpdate(&gauge_);
+    for (int frame = 1; frame <= 12; ++frame) RunPreUpdate(nullptr);
+    EXPECT_EQ(engineState, kEngineRunning);
+    for (GaugeHeader* gauge : Linkage.gauge_headers) {
+        if (gauge == nullptr) continue;
+        gauge->query_routine();
+        gauge->install_routine(nullptr);
+        gauge->initialize_routine();
+        gauge->update_routine();
+        gauge->generate_routine(0);
+        gauge->draw_routine();
+        gauge->kill_routine();
+    }
+    ModuleShutdown();
+    EXPECT_TRUE(host::Calls().empty());
+    EXPECT_TRUE(host::MessageBoxes().empty());
+    ImportTable.panels = host::Services();
+    ModuleStartup();
+}
+
+// Without the host's module-variable look-up the pause probe is left out:
+// nothing it read could ever change, which would look like a pause for ever.
+TEST_F(CycleTest, HostWithoutTheModuleVariableLookUpSeesNoPause) {
+    PanelServices* services = host::Services();
+    auto lookUp = services->lookup_var;
+    services->lookup_var = nullptr;
+    muteState = -1;
+    simPaused = 0;
+    RunPreUpdate(&gauge_);
+    for (int frame = 1; frame <= 13; ++frame) RunPreUpdate(nullptr);
+    ASSERT_EQ(engineState, kEngineRunning);
+    EXPECT_EQ(simPaused, 0u);
+    EXPECT_EQ(muteState, 0);
+    EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
+
+    // With it, the same clock that nothing advances here is a pause.
+    services->lookup_var = lookUp;
     RunPreUpdate(nullptr);
-    EXPECT_EQ(oldVolumeControl, 0);
-    host::SetVariable("Old Volume Control", -2.0);
     RunPreUpdate(nullptr);
-    EXPECT_EQ(oldVolumeControl, 1);
-    EXPECT_EQ(host::Calls().front().op, "register");
+    EXPECT_EQ(simPaused, 1u);
+    EXPECT_EQ(muteState, 1);
 }
 
 TEST_F(CycleTest, ShutdownSendsTheNextStartBackToTheConfiguration) {

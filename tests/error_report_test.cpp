@@ -150,6 +150,16 @@ TEST(ErrorReportText, CutsStayInsideTheBuffers) {
     ComposeSlotErrorReport(area, 40, 257, std::string(300, 'w').c_str(), 1);
     EXPECT_EQ(strlen(area), 39u);
     EXPECT_EQ(area[40], '#');
+    // No room, or no buffer at all: nothing is written.
+    memset(area, '#', sizeof area);
+    ComposeErrorReport(area, 0, 1, 5, nullptr);
+    ComposeSlotErrorReport(area, 0, 1, "a.wav", 1);
+    ComposeErrorReport(nullptr, 40, 1, 5, nullptr);
+    ComposeSlotErrorReport(nullptr, 40, 1, "a.wav", 1);
+    EXPECT_EQ(area[0], '#');
+    // A file name is never cut inside a surrogate pair.
+    std::wstring pairAtTheCut = std::wstring(258, L'a') + L"\xD83D\xDE00" + L"b";
+    EXPECT_TRUE(EndsWith(Composed(1, 5, pairAtTheCut.c_str()), "\nFile " + std::string(258, 'a')));
 }
 
 // The module imports DirectSound, but composing a report must not bring up

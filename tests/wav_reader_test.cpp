@@ -143,6 +143,8 @@ TEST_F(WavReaderTest, FindsChunksAndKeepsExtraBytes) {
 TEST_F(WavReaderTest, RejectsBrokenFiles) {
     Bytes data = Chunk("data", Pattern(64, 1)), cut = Riff({Chunk("fmt ", kStereo)});
     cut.resize(cut.size() - 6);
+    Bytes cutExtra = Riff({Chunk("fmt ", Fmt(2, 1, 8000, 4, Extra(32, 32)))});
+    cutExtra.resize(cutExtra.size() - 20);
     struct { const char* what; Bytes file; int32_t status; } cases[] = {
         {"empty file", {}, MMIOERR_CHUNKNOTFOUND},
         {"not RIFF", Chunk("RIFX", Pattern(40, 1)), MMIOERR_INVALIDFILE},
@@ -161,6 +163,7 @@ TEST_F(WavReaderTest, RejectsBrokenFiles) {
         {"no count word", Riff({Chunk("fmt ", Fmt(2, 1, 8000, 4)), Chunk("data", Bytes(30000))}), kFail},
         {"count cut by the chunk", Riff({Chunk("fmt ", Fmt(2, 1, 8000, 4, Extra(0, 2)), 17), data}), kFail},
         {"extra bytes cut short", Riff({Chunk("fmt ", Fmt(2, 1, 8000, 4, Extra(32, 20))), data}), kFail},
+        {"extra bytes cut by the file end", cutExtra, kFail},
         {"cbSize 65535", Riff({Chunk("fmt ", Fmt(2, 1, 8000, 4, Extra(65535, 38))), data}), kFail},
     };
     for (auto& c : cases) {
@@ -221,6 +224,25 @@ TEST_F(WavReaderTest, HoldsItsFileUntilReleased) {
     ASSERT_EQ(Open(Write(Riff({Chunk("fmt ", kStereo), Chunk("junk", {})}))), MMIOERR_CHUNKNOTFOUND);
     WavReaderDestroy(reader_);  // closes the file, which TearDown then removes
     reader_ = nullptr;
+}
+
+// Missing arguments are refused, never followed.
+TEST_F(WavReaderTest, RefusesMissingArguments) {
+    ASSERT_EQ(Open(Write(Riff({Chunk("fmt ", kStereo), Chunk("data", Pattern(8, 1))}))), 0);
+    uint8_t out[8];
+    uint32_t got = 99;
+    EXPECT_EQ(WavReaderRead(nullptr, out, sizeof out, &got), kFail);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(WavReaderRead(reader_, out, sizeof out, nullptr), kFail);
+    EXPECT_EQ(WavReaderRead(reader_, nullptr, 4, &got), kFail);
+    EXPECT_EQ(WavReaderRead(reader_, nullptr, 0, &got), 0);  // nothing asked, nothing to put
+    EXPECT_EQ(reader_->dataChunk.cksize, 8u);
+    EXPECT_EQ(WavReaderOpen(nullptr, L"a.wav"), kFail);
+    EXPECT_EQ(WavReaderOpen(reader_, nullptr), kFail);
+    EXPECT_EQ(WavReaderResetToData(nullptr), kFail);
+    EXPECT_EQ(WavReaderClose(nullptr), 0);
+    WavReaderDestroy(nullptr);
+    EXPECT_EQ(reader_->dataChunk.cksize, 8u);
 }
 
 }  // namespace

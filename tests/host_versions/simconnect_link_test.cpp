@@ -14,20 +14,43 @@ const char kSubscribed[] = "open(0,0,0,-1);dispatch;subscribe Pause=1;subscribe 
 
 class SimConnectLinkTest : public HostRunTest {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_)); }
     void SetUp() override {
         HostRunTest::SetUp();
-        ASSERT_NE(link_.reset, nullptr);
+        // Each case lets go of the stand-in, so that a module that loads it
+        // can only have found it itself.
+        ASSERT_EQ(GetModuleHandleA("SimConnect.dll"), nullptr);
+    }
+    void TearDown() override {
+        HostRunTest::TearDown();
+        if (link_.dll != nullptr) FreeLibrary(link_.dll);
+    }
+    // This program's own hold on the stand-in, loaded by full path before the
+    // module starts, to tell it what to refuse.
+    bool Hold() {
+        if (!LoadSimConnectDouble(TestProgramFolder(), &link_)) return false;
         link_.reset();
+        return true;
+    }
+    // The stand-in the started module loaded by itself, inside its activation
+    // context: the copy in the assembly folder beside the module. Held from
+    // here on, so that it outlasts the module's stop.
+    ::testing::AssertionResult Bind() {
+        HMODULE loaded = GetModuleHandleA("SimConnect.dll");
+        if (loaded == nullptr) return ::testing::AssertionFailure() << "the module loaded no SimConnect.dll";
+        char path[MAX_PATH];
+        GetModuleFileNameA(loaded, path, MAX_PATH);
+        std::string expected = TestProgramFolder() + "\\" + kSimConnectAssemblyFolder + "\\SimConnect.dll";
+        if (lstrcmpiA(path, expected.c_str()) != 0) return ::testing::AssertionFailure() << "loaded from " << path;
+        if (!LoadSimConnectDouble(TestProgramFolder(), &link_) || link_.dll != loaded)
+            return ::testing::AssertionFailure() << "the stand-in cannot be bound";
+        return ::testing::AssertionSuccess();
     }
     void StopModule() {
         host::StopModule();
         started_ = false;
     }
-    static SimConnectDouble link_;
+    SimConnectDouble link_ = {};
 };
-
-SimConnectDouble SimConnectLinkTest::link_;
 
 BOOL CALLBACK CountResource(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
     ++*reinterpret_cast<int*>(count);
@@ -51,12 +74,11 @@ TEST_F(SimConnectLinkTest, ModuleCarriesOneManifestNamingTheAssembly) {
 
 TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownCloses) {
     Start();
+    ASSERT_TRUE(Bind());
     EXPECT_STREQ(link_.callLog(), kSubscribed);
     char modulePath[MAX_PATH];
     GetModuleFileNameA(host::Module(), modulePath, MAX_PATH);
     EXPECT_STREQ(link_.clientName(), modulePath);
-    // The module's load inside its activation context got our stand-in.
-    EXPECT_EQ(GetModuleHandleA("SimConnect.dll"), link_.dll);
     EXPECT_EQ(host::VariableValue("SimConnected"), 1.0);
     EXPECT_EQ(host::KeyHandlerCount(), 0u);
 
@@ -67,6 +89,7 @@ TEST_F(SimConnectLinkTest, StartOpensUnderTheModulePathSubscribesAndShutdownClos
 
 TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
     StartAndRun();
+    ASSERT_TRUE(Bind());
     host::RunFrame();
     EXPECT_EQ(host::VariableValue("FSSoundIsOn"), 1.0);
     EXPECT_EQ(host::VariableValue("FSSimIsPaused"), 0.0);
@@ -104,6 +127,7 @@ TEST_F(SimConnectLinkTest, SoundAndPauseEventsReachTheRunningCycle) {
 
 TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
     Start();
+    ASSERT_TRUE(Bind());
     link_.sendSystemEvent("View", 5);
     EXPECT_EQ(host::VariableValue("ViewSystemStatus"), 5.0);
     EXPECT_TRUE(host::MessageBoxes().empty());
@@ -129,6 +153,7 @@ TEST_F(SimConnectLinkTest, ViewChangesWriteTheStatusAndShowABoxOnlyWhenAsked) {
 
 TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
     StartAndRun();
+    ASSERT_TRUE(Bind());
     host::SetVariable("ViewSystemMessages", 1.0);
     host::ClearCalls();
     EXPECT_EQ(link_.sendEvent(3, 0), 1);
@@ -147,6 +172,7 @@ TEST_F(SimConnectLinkTest, UnknownEventIdsAndOtherMessagesChangeNothing) {
 }
 
 TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback) {
+    ASSERT_TRUE(Hold());
     link_.refuseSubscription("Pause");
     StartAndRunToAudioStartup();
     EXPECT_STREQ(link_.callLog(), "open(0,0,0,-1);dispatch;subscribe Pause=1 refused");
@@ -170,6 +196,7 @@ TEST_F(SimConnectLinkTest, RefusedPauseSubscriptionLeavesTheModuleOnItsFallback)
 }
 
 TEST_F(SimConnectLinkTest, FailedOpenKeepsNoHoldOnTheLibrary) {
+    ASSERT_TRUE(Hold());
     link_.refuseOpen(1);
     Start();
     // Only the third manifest name exists, so the library is opened once.
@@ -181,8 +208,8 @@ TEST_F(SimConnectLinkTest, FailedOpenKeepsNoHoldOnTheLibrary) {
     // With this program's own reference gone the library unloads: the
     // module freed the copy it loaded.
     FreeLibrary(link_.dll);
+    link_.dll = nullptr;
     EXPECT_EQ(GetModuleHandleA("SimConnect.dll"), nullptr);
-    ASSERT_TRUE(LoadSimConnectDouble(TestProgramFolder(), &link_));
 }
 
 }  // namespace

@@ -88,6 +88,16 @@ inline std::string Log() {
     return text;
 }
 
+// Secondary buffers asked for with more than `bytes` are created with
+// `bytes` (0: as asked), so that a caller sizing its own memory by what it
+// asked for runs out of it.
+inline bool BufferLimit(unsigned long bytes) {
+    typedef void(__cdecl * Fn)(unsigned long);
+    Fn fn = (Fn)Proc("KvoFaultBufferLimit");
+    if (fn) fn(bytes);
+    return fn != nullptr;
+}
+
 // Wrapped devices and buffers not yet released.
 inline int LiveObjects() {
     typedef int(__cdecl * Fn)(void);

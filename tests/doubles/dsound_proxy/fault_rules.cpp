@@ -46,6 +46,7 @@ size_t g_logLength;
 int g_logFull;
 int g_devices;
 int g_buffers;
+DWORD g_bufferLimit;
 
 int CallIndex(const char* call) {
     if (!call) return -1;
@@ -148,6 +149,13 @@ void FaultFormatWave(const WAVEFORMATEX* f, char* out, size_t size) {
              f->nAvgBytesPerSec, f->nBlockAlign, f->wBitsPerSample, f->cbSize);
 }
 
+DWORD FaultBufferLimit(void) {
+    ProxyLock();
+    DWORD limit = g_bufferLimit;
+    ProxyUnlock();
+    return limit;
+}
+
 int FaultNextDeviceId(void) {
     ProxyLock();
     int id = ++g_devices;
@@ -174,6 +182,7 @@ extern "C" void __cdecl KvoFaultReset(void) {
     g_logFull = 0;
     g_devices = 0;
     g_buffers = 0;
+    g_bufferLimit = 0;
     ProxyUnlock();
     MarkBuffersLost(0);
 }
@@ -237,6 +246,12 @@ extern "C" int __cdecl KvoFaultLog(char* out, int size) {
     }
     ProxyUnlock();
     return (int)length;
+}
+
+extern "C" void __cdecl KvoFaultBufferLimit(unsigned long bytes) {
+    ProxyLock();
+    g_bufferLimit = bytes;
+    ProxyUnlock();
 }
 
 extern "C" int __cdecl KvoFaultLiveObjects(void) { return (int)g_proxyLiveObjects; }

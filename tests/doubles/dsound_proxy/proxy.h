@@ -29,6 +29,10 @@ void FaultLog(const char* format, ...);
 // "tag/channels/rate/avgbytes/blockalign/bits/cbSize", or "null".
 void FaultFormatWave(const WAVEFORMATEX* format, char* out, size_t size);
 
+// The most bytes a secondary buffer is created with, 0 for no limit: a
+// larger buffer asked for is created at this size.
+DWORD FaultBufferLimit(void);
+
 // Next device / buffer number since the process started or the last reset.
 int FaultNextDeviceId(void);
 int FaultNextBufferId(void);

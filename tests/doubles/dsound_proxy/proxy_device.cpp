@@ -78,8 +78,18 @@ HRESULT STDMETHODCALLTYPE DevCreateSoundBuffer(IDirectSound* This, LPCDSBUFFERDE
     IDirectSoundBuffer* wrapped = nullptr;
     int id = 0;
     if (action != kFaultFail) {
+        // A buffer above the limit is made smaller than asked: the caller
+        // believes it has room it cannot be given (memory running out).
+        DSBUFFERDESC limited;
+        const DSBUFFERDESC* asked = desc;
+        DWORD limit = FaultBufferLimit();
+        if (desc && !primary && limit != 0 && desc->dwBufferBytes > limit) {
+            limited = *desc;
+            limited.dwBufferBytes = limit;
+            asked = &limited;
+        }
         IDirectSoundBuffer* real = nullptr;
-        hr = d->real->lpVtbl->CreateSoundBuffer(d->real, desc, out ? &real : nullptr, outer);
+        hr = d->real->lpVtbl->CreateSoundBuffer(d->real, asked, out ? &real : nullptr, outer);
         if (SUCCEEDED(hr) && real) {
             wrapped = WrapBuffer(real, !primary, &id);
             if (!wrapped) hr = E_OUTOFMEMORY;
