@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/test_support.h"
 #include "tools/panelhost/cabinet.h"
 #include "tools/panelhost/xml_gauges.h"
 #include "tools/panelhost/xml_scripts.h"
@@ -17,10 +18,6 @@
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-
-// From test_support.h, whose host records would clash with the check's ModuleVar.
-std::string MakeTempFolder(const char* prefix);
-void RemoveTree(const std::string& folder);
 
 namespace {
 
@@ -86,7 +83,7 @@ CabEntry Entry(const std::string& name, const std::string& data) {
     return {name, data, static_cast<uint32_t>(data.size())};
 }
 
-std::vector<ModuleVar> ExampleVars() {
+std::vector<ModuleVariable> ExampleVars() {
     return {{"demo_chime", kVarCommand},
             {"kvo_xml_id_03", kVarCommand},
             {"KVOGlobals", kVarGlobalCommands},
@@ -344,7 +341,7 @@ TEST(ExampleGauges, DriveTheExampleSoundsWithoutFinding) {
     if (examples[0] == '/') examples = "Z:" + examples;
     std::replace(examples.begin(), examples.end(), '/', '\\');
     std::string panel = examples + "\\aircraft\\panel";
-    const std::vector<ModuleVar> vars = {{"demo_chime", kVarCommand},
+    const std::vector<ModuleVariable> vars = {{"demo_chime", kVarCommand},
                                          {"demo_engine", kVarCommand},
                                          {"demo_click", kVarCommand},
                                          {"KVOGlobals", kVarGlobalCommands},

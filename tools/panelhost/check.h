@@ -8,9 +8,7 @@
 
 #include "tools/panelhost/panelhost.h"
 
-// The XML side's types (xml_gauges.h) stay out of the files that drive the
-// module: its ModuleVar is not the host's.
-struct Finding;
+struct Finding;  // xml_gauges.h
 
 // --- Text files (cfg_text.cpp) ---
 

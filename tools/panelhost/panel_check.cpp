@@ -81,7 +81,7 @@ struct PanelRun {
     bool configChecked = false;
     std::set<std::string> configPaths;     // checked already, folded
     bool tooManyConfigurations = false;
-    std::vector<ModuleVar> vars;            // its variables, the slots' first
+    std::vector<ModuleVariable> vars;            // its variables, the slots' first
 
     void CollectVariables() {
         if (!configChecked) return;

@@ -126,11 +126,11 @@ bool TakesValue(ModuleVarKind kind, const std::string& text) {
 std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : " (through the macro @" + use.macro + ")"; }
 
 // Judges the L: writes of the gauge in FILE.
-void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVar>& vars,
+void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVariable>& vars,
                std::vector<bool>* written, std::vector<Finding>* findings) {
     VarNames names;
     std::multimap<std::string, size_t> byName;  // folded name -> index in VARS
-    for (const ModuleVar& var : vars) {
+    for (const ModuleVariable& var : vars) {
         byName.emplace(FoldedName(var.name), names.folded.size());
         names.folded.push_back(FoldedName(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
@@ -182,7 +182,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
 }
 
 // Reads the scripts of the gauge held in BYTES, FILE naming it, and judges them.
-void CheckGaugeText(const std::string& file, const std::string& bytes, const std::vector<ModuleVar>& vars,
+void CheckGaugeText(const std::string& file, const std::string& bytes, const std::vector<ModuleVariable>& vars,
                     std::vector<bool>* written, std::vector<Finding>* findings) {
     std::vector<LVarUse> uses;
     ScriptProblem problem;
@@ -203,7 +203,7 @@ std::string SizeText(unsigned long long size) {
 
 const char* const kTooLarge = "is larger than the 8 MB the check reads from an XML gauge: not checked";
 
-void CheckLooseFile(const std::string& path, const std::vector<ModuleVar>& vars, std::vector<bool>* written,
+void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                     std::vector<Finding>* findings) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -232,7 +232,7 @@ void CheckLooseFile(const std::string& path, const std::vector<ModuleVar>& vars,
 
 // Looks for the gauge in the cabinet; false when the cabinet was read and
 // does not hold it.
-bool CheckCabinet(const std::string& cabinet, const std::string& entryName, const std::vector<ModuleVar>& vars,
+bool CheckCabinet(const std::string& cabinet, const std::string& entryName, const std::vector<ModuleVariable>& vars,
                   std::vector<bool>* written, std::vector<Finding>* findings) {
     CabinetEntry entry;
     ReadCabinetEntry(cabinet, entryName, kMaxGaugeBytes, &entry);
@@ -264,7 +264,7 @@ bool CheckCabinet(const std::string& cabinet, const std::string& entryName, cons
 }  // namespace
 
 bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
-                   const std::string& gauge, const std::vector<ModuleVar>& vars, std::vector<bool>* written,
+                   const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings) {
     written->resize(vars.size(), false);
     for (const std::string* folder : {&panelFolder, &gaugesFolder}) {

@@ -27,7 +27,7 @@ enum ModuleVarKind {
     kVarGlobalCommands,  // the global-commands variable: takes 1, 2 or 3
     kVarOther,           // a control or status variable
 };
-struct ModuleVar {
+struct ModuleVariable {
     std::string name;
     ModuleVarKind kind;
 };
@@ -42,5 +42,5 @@ struct ModuleVar {
 // are about unsafe entry names of a cabinet the look-up read.
 bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
                    const std::string& container, const std::string& gauge,
-                   const std::vector<ModuleVar>& vars, std::vector<bool>* written,
+                   const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings);
