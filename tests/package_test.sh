@@ -50,7 +50,7 @@ host_version="$(file_version panelhost/panelhost/10/panelhost.exe)"
 exports="$(i686-w64-mingw32-objdump -p Gauges/kvo_sound.dll |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/{ /^\t\[/p }' | awk '{ print $NF }' | LC_ALL=C sort | tr '\n' ' ')"
 [ "$exports" = "ImportTable Linkage " ] || fail "the module exports: $exports"
-if i686-w64-mingw32-objdump -h Gauges/kvo_sound.dll panelhost/panelhost.exe | grep -q '\.debug'; then
+if i686-w64-mingw32-objdump -h Gauges/kvo_sound.dll panelhost/*.exe panelhost/panelhost/*/*.exe panelhost/panelhost/*/*.dll | grep -q '\.debug'; then
   fail "debug sections in the shipped binaries"
 fi
 

@@ -223,8 +223,13 @@ bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
         ini += key + CaseFileName(i).substr(1) + "\n";
     }
     std::string iniPath = folder + "\\fuzz.ini";
-    WriteBytes(iniPath, fuzz::Bytes(ini.begin(), ini.end()));
-    for (size_t i = 0; i < items.size(); ++i) WriteBytes(folder + CaseFileName(i), items[i].wav.bytes);
+    // A case file that cannot be written would be judged as the module's refusal.
+    bool written = WriteBytes(iniPath, fuzz::Bytes(ini.begin(), ini.end()));
+    for (size_t i = 0; i < items.size(); ++i) written = WriteBytes(folder + CaseFileName(i), items[i].wav.bytes) && written;
+    if (!written) {
+        fprintf(stderr, "the cases cannot be written into %s\n", folder.c_str());
+        return false;
+    }
     if (!StartModuleOn(iniPath) || host::VariableValue("VoiceAvailable") != 1.0) {
         fprintf(stderr, "the module did not start its audio\n");
         return false;
@@ -283,9 +288,14 @@ void RunIniCase(const std::string& label, const fuzz::Case& iniCase, Tally* tall
     std::string folder = workFolder + "\\ini";
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string iniPath = folder + "\\fuzz.ini";
-    WriteBytes(iniPath, iniCase.bytes);
+    bool written = WriteBytes(iniPath, iniCase.bytes);
     BeginCase(label, iniPath, ".ini", iniCase.recipe);
     ++tally->cases;
+    if (!written) {
+        Fail(tally, "the case cannot be written");
+        EndCase();
+        return;
+    }
     if (!StartModuleOn(iniPath)) {
         Fail(tally, "the module did not load");
         EndCase();
