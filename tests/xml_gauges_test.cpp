@@ -4,14 +4,12 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
-#include "tools/panelhost/cabinet.h"
 #include "tools/panelhost/xml_gauges.h"
 #include "tools/panelhost/xml_scripts.h"
 
@@ -155,9 +153,12 @@ protected:
         std::ofstream(path.c_str(), std::ios::binary) << bytes;
         return path;
     }
-    // Checks the gauge and returns whether it was found; findings_ and written_ hold the rest.
-    bool Check(const std::string& container, const std::string& gauge) {
+    // Checks the gauge and returns how the look-up ended; findings_ and written_ hold the rest.
+    XmlGaugeLookup Lookup(const std::string& container, const std::string& gauge) {
         return CheckXmlGauge(panel_, gauges_, container, gauge, ExampleVars(), &written_, &findings_);
+    }
+    bool Check(const std::string& container, const std::string& gauge) {
+        return Lookup(container, gauge) == kXmlGaugeChecked;
     }
     std::vector<std::string> FindingLines() const {
         std::vector<std::string> lines;
@@ -216,7 +217,7 @@ TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
 
     findings_.clear();
     Write(panel_ + "\\kvo\\Reads.xml", "<Gauge><Update>(L:demo_chime) 1 (&gt;L:demo_chime_vol)</Update></Gauge>");
-    ASSERT_TRUE(CheckXmlGauge(panel_, "", "kvo", "Reads", ExampleVars(), &written_, &findings_));
+    ASSERT_EQ(CheckXmlGauge(panel_, "", "kvo", "Reads", ExampleVars(), &written_, &findings_), kXmlGaugeChecked);
     EXPECT_THAT(FindingLines(), IsEmpty());  // four edits from demo_chime: the aircraft's own
 
     // A gauge full of faults shows the first 50 and says there are more.
@@ -254,13 +255,14 @@ TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {
     // The Gauges folder is searched when the panel folder has nothing; a
     // compiled module comes first; an unknown gauge is no finding.
     findings_.clear();
-    ASSERT_TRUE(CheckXmlGauge(panel_ + "\\none", gauges_, "set", "Panel", ExampleVars(), &written_, &findings_));
+    ASSERT_EQ(CheckXmlGauge(panel_ + "\\none", gauges_, "set", "Panel", ExampleVars(), &written_, &findings_),
+              kXmlGaugeChecked);
     ASSERT_EQ(findings_.size(), 1u);
     EXPECT_EQ(findings_[0].file, gauges_ + "\\set\\Panel.xml");
     findings_.clear();
     Write(panel_ + "\\set.gau", "MZ");
-    EXPECT_FALSE(Check("set", "Panel"));
-    EXPECT_FALSE(Check("other", "Panel"));
+    EXPECT_EQ(Lookup("set", "Panel"), kXmlGaugeCompiled);
+    EXPECT_EQ(Lookup("other", "Panel"), kXmlGaugeMissing);
     EXPECT_THAT(findings_, IsEmpty());
 }
 
@@ -306,6 +308,12 @@ TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
         laughs += "</Macro>";
     }
     laughs += "<Update>@M12</Update></Gauge>";
+    // A 2 MB macro of parameters, each filled with a 1000-character argument:
+    // 1 GB of text, were it made before the limit is looked at.
+    std::string filled = "<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge><Macro id=\"A\"><MacroValue>";
+    for (int i = 0; i < 1000000; ++i) filled += "@1";
+    filled += "</MacroValue></Macro><Update><Script>\n@A(" + std::string(1000, 'x') +
+              ")</Script></Update></SimGauge.Gauge></SimBase.Document>";
     struct Case {
         const char* name;
         std::string bytes;
@@ -322,6 +330,7 @@ TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
         {"binary", binary, 2, "", "not a text file"},
         {"huge", huge, 0, "8388623 bytes", "larger than the 8 MB"},
         {"laughs", laughs, 1, "", "more than 16 MB of script"},
+        {"filled", filled, 2, "", "more than 16 MB of script"},
         {"selfish", "<Gauge><Macro Name=\"M\">@M</Macro><Update>\n@M</Update></Gauge>", 2, "@M", "uses itself"}};
     for (const Case& gauge : cases) {
         findings_.clear();
@@ -337,20 +346,17 @@ TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {
 // The example aircraft's gauges, as the build makes them, drive every sound
 // its sound.ini configures, without a finding.
 TEST(ExampleGauges, DriveTheExampleSoundsWithoutFinding) {
-    std::string examples = KVO_EXAMPLES_DIR;
-    if (examples[0] == '/') examples = "Z:" + examples;
-    std::replace(examples.begin(), examples.end(), '/', '\\');
-    std::string panel = examples + "\\aircraft\\panel";
+    std::string panel = TestProgramFolder() + "\\..\\examples\\aircraft\\panel";
     const std::vector<ModuleVariable> vars = {{"demo_chime", kVarCommand},
-                                         {"demo_engine", kVarCommand},
-                                         {"demo_click", kVarCommand},
-                                         {"KVOGlobals", kVarGlobalCommands},
-                                         {"kvo_lvchime_volume_in", kVarOther}};
+                                              {"demo_engine", kVarCommand},
+                                              {"demo_click", kVarCommand},
+                                              {"KVOGlobals", kVarGlobalCommands},
+                                              {"kvo_lvchime_volume_in", kVarOther}};
     std::vector<bool> written;
     std::vector<Finding> findings;
-    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_xml", "Buttons", vars, &written, &findings));
+    ASSERT_EQ(CheckXmlGauge(panel, "", "kvo_example_xml", "Buttons", vars, &written, &findings), kXmlGaugeChecked);
 #ifdef KVO_EXAMPLE_CAB
-    ASSERT_TRUE(CheckXmlGauge(panel, "", "kvo_example_cab", "Engine", vars, &written, &findings));
+    ASSERT_EQ(CheckXmlGauge(panel, "", "kvo_example_cab", "Engine", vars, &written, &findings), kXmlGaugeChecked);
     EXPECT_THAT(written, ElementsAre(true, true, true, true, true));
 #else
     EXPECT_THAT(written, ElementsAre(true, false, true, true, false));

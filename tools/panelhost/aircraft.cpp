@@ -40,9 +40,8 @@ void CheckAircraft(const Options& options, const std::string& aircraftFolder, co
     for (const CfgSection& section : ParseCfg(text, true)) {
         if (_strnicmp(section.name.c_str(), "fltsim.", 7) != 0) continue;
         ++variations;
-        std::string suffix;
-        for (const CfgEntry& entry : section.entries)
-            if (SameName(entry.key, "panel")) suffix = Trimmed(Unquoted(entry.value));
+        const CfgEntry* panel = FindEntry(&section, "panel");
+        std::string suffix = panel != nullptr ? Trimmed(Unquoted(panel->value)) : "";
         std::string folder = aircraftFolder + "\\panel" + (suffix.empty() ? "" : "." + suffix);
         std::string panelCfg = folder + "\\panel.cfg";
         if (!followed.insert(Folded(panelCfg)).second) continue;

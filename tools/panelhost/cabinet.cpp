@@ -1,6 +1,7 @@
 // Reads a cabinet entry through the cabinet reader, a process of its own:
 // runs it, collects what it writes within the time allowed, and decodes it.
 #include "tools/panelhost/cabinet.h"
+#include "tools/panelhost/names.h"
 
 #include <windows.h>
 #include <stdio.h>
@@ -28,8 +29,7 @@ std::string ReaderPath() {
     std::string folder = FolderOf(program);
     for (const std::string& candidate : {folder, FolderOf(FolderOf(folder))}) {
         std::string path = candidate + "\\" + kCabinetReader;
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return path;
+        if (IsFile(path)) return path;
     }
     return "";
 }

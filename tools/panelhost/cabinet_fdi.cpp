@@ -21,7 +21,6 @@ struct Reading {
     size_t limit;
     CabinetEntry* entry;
     std::vector<HANDLE> files;  // FDI's handle n is files[n - 1]
-    bool entryOpen;
     bool overflow;  // the entry grew past what it declared or past the limit
 };
 Reading* reading = nullptr;
@@ -94,7 +93,7 @@ FNFDINOTIFY(Notify) {
     switch (fdint) {
     case fdintCOPY_FILE:
         if (ReachesOutside(pfdin->psz1)) entry->unsafeNames.push_back(pfdin->psz1);
-        if (entry->found || reading->entryOpen || _stricmp(pfdin->psz1, reading->wanted->c_str()) != 0) return 0;
+        if (entry->found || _stricmp(pfdin->psz1, reading->wanted->c_str()) != 0) return 0;
         entry->storedName = pfdin->psz1;
         entry->declaredSize = pfdin->cb;
         if (pfdin->cb < 0 || static_cast<unsigned long>(pfdin->cb) > reading->limit) {
@@ -103,11 +102,9 @@ FNFDINOTIFY(Notify) {
         }
         entry->data.clear();
         entry->data.reserve(static_cast<size_t>(pfdin->cb));
-        reading->entryOpen = true;
         return kEntryHandle;
     case fdintCLOSE_FILE_INFO:
         if (pfdin->hf != kEntryHandle) return FALSE;
-        reading->entryOpen = false;
         entry->found = entry->data.size() == static_cast<size_t>(entry->declaredSize);
         return TRUE;
     case fdintNEXT_CABINET:
@@ -137,7 +134,7 @@ const char* FdiErrorText(int error) {
 
 void ReadCabinetEntryInProcess(const std::string& path, const std::string& name, size_t limit, CabinetEntry* entry) {
     *entry = CabinetEntry();
-    Reading state{&path, &name, limit, entry, {}, false, false};
+    Reading state{&path, &name, limit, entry, {}, false};
     reading = &state;
     ERF error = {};
     HFDI fdi = FDICreate(Allocate, Release, Open, Read, Write, Close, Seek, cpuUNKNOWN, &error);

@@ -11,7 +11,7 @@
 
 namespace {
 
-const size_t kMaxTextBytes = 4 * 1024 * 1024;  // far above any real panel.cfg or INI
+const size_t kMaxTextBytes = 4 * 1024 * 1024;  // far above any real panel.cfg or INI; named in TextStateMeaning
 
 // Text holds no NUL byte and few other control characters.
 bool LooksLikeText(const std::string& text) {
@@ -31,32 +31,6 @@ std::string WithoutComment(const std::string& line, bool cfgComments) {
 }
 
 }  // namespace
-
-std::string Trimmed(const std::string& text) {
-    size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) return "";
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::string Folded(std::string name) {
-    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return name;
-}
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 TextState ReadTextFile(const std::string& path, std::string* text) {
     text->clear();
@@ -133,5 +107,12 @@ std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments) {
 const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name) {
     for (const CfgSection& section : sections)
         if (SameName(section.name, name)) return &section;
+    return nullptr;
+}
+
+const CfgEntry* FindEntry(const CfgSection* section, const std::string& key) {
+    if (section == nullptr) return nullptr;
+    for (const CfgEntry& entry : section->entries)
+        if (SameName(entry.key, key)) return &entry;
     return nullptr;
 }

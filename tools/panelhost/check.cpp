@@ -68,23 +68,6 @@ long SlotNumber(const std::string& key, const char* prefix) {
     return strtol(digits.c_str(), nullptr, 10);
 }
 
-// Edit distance ignoring letter case, for "the key it would read instead".
-size_t Distance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            size_t above = row[j];
-            bool same = tolower(static_cast<unsigned char>(a[i - 1])) == tolower(static_cast<unsigned char>(b[j - 1]));
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // A whole decimal integer, as the text looks to a reader.
 bool PlainInteger(const std::string& text, long long* value) {
     if (text.empty()) return false;
@@ -92,13 +75,6 @@ bool PlainInteger(const std::string& text, long long* value) {
     errno = 0;
     *value = strtoll(text.c_str(), &end, 10);
     return *end == '\0' && errno != ERANGE && (isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+');
-}
-
-const CfgEntry* FindEntry(const CfgSection* section, const std::string& key) {
-    if (section == nullptr) return nullptr;
-    for (const CfgEntry& entry : section->entries)
-        if (SameName(entry.key, key)) return &entry;
-    return nullptr;
 }
 
 struct Checker {
@@ -121,7 +97,7 @@ struct Checker {
             size_t best = 3;
             for (const char* key : kConfigKeys) {
                 if (SameName(entry.key, key)) known = key;
-                size_t distance = Distance(entry.key, key);
+                size_t distance = EditDistance(Folded(entry.key), Folded(key), 2);
                 if (distance < best) best = distance, nearest = key;
             }
             if (known == nullptr) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/panelhost/names.h"
 #include "tools/panelhost/panelhost.h"
 
 struct Finding;  // xml_gauges.h
@@ -39,11 +40,8 @@ bool ReadCheckedText(const std::string& path, const char* what, std::string* tex
 // that begins with ";" is one (the profile functions' rule).
 std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments);
 const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name);
-bool SameName(const std::string& a, const std::string& b);  // ignoring letter case
-std::string Folded(std::string name);                       // in lower case, for sets of names
-bool IsFolder(const std::string& path);
-bool IsFile(const std::string& path);
-std::string Trimmed(const std::string& text);
+// A section's first entry of that key, as the profile functions take it; null without one.
+const CfgEntry* FindEntry(const CfgSection* section, const std::string& key);
 
 // --- The Sound gauge's parameter (resolve.cpp) ---
 

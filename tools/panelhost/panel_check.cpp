@@ -1,7 +1,6 @@
 // The check of one panel: its gauge lines, the module file the simulator
 // would load for the module's gauges, the configuration each Sound gauge
 // names, and the XML gauges that write the module's variables.
-#include <stdio.h>
 #include <string.h>
 
 #include <map>
@@ -76,17 +75,18 @@ struct PanelRun {
     const CheckPlace& place;
     std::string panelCfg;
     std::string panelFolder;
-    std::vector<std::string> moduleGauges;  // as the module names them
+    const std::vector<std::string>& moduleGauges;  // as the module names them
     ConfigResult config;                    // of the first Sound gauge
     bool configChecked = false;
     std::set<std::string> configPaths;     // checked already, folded
     bool tooManyConfigurations = false;
-    std::vector<ModuleVariable> vars;            // its variables, the slots' first
+    std::vector<ModuleVariable> vars;       // its variables, the slots' first
 
     void CollectVariables() {
         if (!configChecked) return;
         for (const std::string& name : config.slotVars) vars.push_back({name, kVarCommand});
-        vars.push_back({config.globalVar, kVarGlobalCommands});
+        // Empty when the configuration could not be read: no name to judge against.
+        if (!config.globalVar.empty()) vars.push_back({config.globalVar, kVarGlobalCommands});
         for (const std::string& name : config.otherVars) vars.push_back({name, kVarOther});
     }
 
@@ -187,32 +187,32 @@ struct PanelRun {
     void CheckXmlGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules,
                         std::vector<bool>* written) {
         std::set<std::string> seen;
+        size_t xmlGauges = 0;
+        // One list for the panel: the faults of a cabinet that several gauges
+        // come from are reported once.
+        std::vector<Finding> findings;
         for (const GaugeLine& line : lines) {
             std::string name = line.container + "!" + line.gauge;
             if (modules.count(Folded(line.container)) != 0 || !seen.insert(Folded(name)).second) continue;
-            if (!CompiledModuleIn(panelFolder, line.container).empty()) continue;
-            if (seen.size() > kMaxXmlGauges) {
+            if (xmlGauges == kMaxXmlGauges) {
                 ReportWarning(panelCfg, line.line, name,
                               "more than " + std::to_string(kMaxXmlGauges) +
                                   " XML gauges on one panel: this one and those after it are not checked");
                 return;
             }
+            size_t known = findings.size();
+            XmlGaugeLookup found =
+                CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
+            if (found == kXmlGaugeCompiled) continue;
+            ++xmlGauges;
             Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
-            // A compiled module in the Gauges folder comes before the XML gauges there.
-            if (!CheckXml(line, written) && CompiledModuleIn(place.gaugesFolder, line.container).empty())
+            ReportAll(std::vector<Finding>(findings.begin() + static_cast<std::ptrdiff_t>(known), findings.end()));
+            if (found == kXmlGaugeMissing)
                 ReportError(panelCfg, line.line, name,
                             "no such XML gauge in " + panelFolder + " or " + place.gaugesFolder + " (as " +
                                 line.container + "\\" + line.gauge + ".xml or inside " + line.container +
                                 ".cab): the simulator shows nothing for it");
         }
-    }
-
-    // Checks an XML gauge once; false when the simulator finds none.
-    bool CheckXml(const GaugeLine& line, std::vector<bool>* written) {
-        std::vector<Finding> findings;
-        bool found = CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
-        ReportAll(findings);
-        return found;
     }
 };
 
@@ -225,9 +225,7 @@ std::string FollowAlias(const std::string& panelCfg) {
         if (!ReadCheckedText(current, "the panel configuration", &text)) return "";
         std::vector<CfgSection> sections = ParseCfg(text, true);
         const CfgSection* fltsim = FindSection(sections, "fltsim");
-        const CfgEntry* alias = nullptr;
-        for (size_t i = 0; fltsim != nullptr && i < fltsim->entries.size(); ++i)
-            if (SameName(fltsim->entries[i].key, "alias")) alias = &fltsim->entries[i];
+        const CfgEntry* alias = FindEntry(fltsim, "alias");
         if (alias == nullptr) return current;
         // Relative to the folder that holds the aircraft folders.
         std::string holder = FolderOf(FolderOf(FolderOf(current)));
@@ -240,7 +238,8 @@ std::string FollowAlias(const std::string& panelCfg) {
         }
         current = FullPath(target);
     }
-    ReportError(panelCfg, 0, "", "the aliases go round in a circle, or more than 8 deep");
+    ReportError(panelCfg, 0, "",
+                "the aliases go round in a circle, or more than " + std::to_string(kMaxAliasSteps) + " deep");
     return "";
 }
 

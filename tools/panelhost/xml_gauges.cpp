@@ -17,12 +17,6 @@ namespace {
 
 const size_t kMaxNamesJudged = 1000;  // distinct written names compared with the module's per gauge
 const size_t kMaxFindingsPerGauge = 50;
-const size_t kMaxCompared = 260;  // longest names compared edit by edit
-
-bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 // PATH with its file name as the folder spells it.
 std::string AsOnDisk(const std::string& path) {
@@ -56,34 +50,6 @@ std::string Unpadded(const std::string& folded) {
     return result;
 }
 
-// Edits (insert, delete, replace, swap two neighbours) that turn A into B,
-// or LIMIT + 1 when more than LIMIT are needed (or a name is longer than
-// kMaxCompared).
-size_t Distance(const std::string& a, const std::string& b, size_t limit) {
-    size_t apart = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    if (apart > limit || a.size() > kMaxCompared || b.size() > kMaxCompared) return limit + 1;
-    size_t rows[3][kMaxCompared + 1];
-    size_t *before = rows[0], *previous = rows[1], *current = rows[2];
-    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        size_t rowBest = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-            size_t best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) best = std::min(best, before[j - 2] + 1);
-            current[j] = best;
-            rowBest = std::min(rowBest, best);
-        }
-        if (rowBest > limit) return limit + 1;
-        size_t* oldest = before;
-        before = previous;
-        previous = current;
-        current = oldest;
-    }
-    return std::min(previous[b.size()], limit + 1);
-}
-
 // How many edits still make a near miss of a module variable's name: short
 // names resemble too much at two.
 size_t EditsAllowed(const std::string& name) { return name.size() >= 8 ? 2 : name.size() >= 4 ? 1 : 0; }
@@ -100,7 +66,7 @@ int Resembled(const std::string& folded, const VarNames& names) {
     std::string unpadded = Unpadded(folded);
     for (size_t i = 0; i < names.folded.size(); ++i) {
         size_t allowed = EditsAllowed(names.folded[i]);
-        size_t distance = names.unpadded[i] == unpadded ? 0 : Distance(folded, names.folded[i], allowed);
+        size_t distance = names.unpadded[i] == unpadded ? 0 : EditDistance(folded, names.folded[i], allowed);
         if (distance > allowed) continue;
         if (best < 0 || distance < bestDistance) {
             best = static_cast<int>(i);
@@ -131,8 +97,8 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     VarNames names;
     std::multimap<std::string, size_t> byName;  // folded name -> index in VARS
     for (const ModuleVariable& var : vars) {
-        byName.emplace(FoldedName(var.name), names.folded.size());
-        names.folded.push_back(FoldedName(var.name));
+        byName.emplace(Folded(var.name), names.folded.size());
+        names.folded.push_back(Folded(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
     }
     std::map<std::string, int> resembled;  // written names that are none of the module's
@@ -142,12 +108,13 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
         if (reported < kMaxFindingsPerGauge)
             Add(findings, kFindingError, file, line, item, message);
         else if (reported == kMaxFindingsPerGauge)
-            Add(findings, kFindingWarning, file, line, "", "holds more faults than the 50 shown: correct those and check again");
+            Add(findings, kFindingWarning, file, line, "", "holds more faults than the " + std::to_string(kMaxFindingsPerGauge) +
+                    " shown: correct those and check again");
         ++reported;
     };
     for (const LVarUse& use : uses) {
         if (!use.write) continue;
-        std::string folded = FoldedName(use.name);
+        std::string folded = Folded(use.name);
         auto same = byName.equal_range(folded);
         for (auto at = same.first; at != same.second; ++at) {
             size_t i = at->second;
@@ -167,7 +134,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
                 if (!tooManyNames)
                     Add(findings, kFindingWarning, file, use.line, use.name,
                         "and the names written after it are not compared with the module's: the gauge writes more "
-                        "than 1000 variables of its own");
+                        "than " + std::to_string(kMaxNamesJudged) + " variables of its own");
                 tooManyNames = true;
                 continue;
             }
@@ -201,7 +168,9 @@ std::string SizeText(unsigned long long size) {
     return text;
 }
 
-const char* const kTooLarge = "is larger than the 8 MB the check reads from an XML gauge: not checked";
+const std::string kTooLarge =
+    "is larger than the " + std::to_string(kMaxGaugeBytes >> 20) + " MB the check reads from an XML gauge: not checked";
+const char* const kUnreadable = "cannot be read: check that the file may be opened";
 
 void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                     std::vector<Finding>* findings) {
@@ -210,7 +179,7 @@ void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& 
     LARGE_INTEGER size = {};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        Add(findings, kFindingError, path, 0, "", "cannot be read: check that the file may be opened");
+        Add(findings, kFindingError, path, 0, "", kUnreadable);
         return;
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxGaugeBytes) {
@@ -224,7 +193,7 @@ void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& 
                                   done == bytes.size());
     CloseHandle(file);
     if (!read) {
-        Add(findings, kFindingError, path, 0, "", "cannot be read: check that the file may be opened");
+        Add(findings, kFindingError, path, 0, "", kUnreadable);
         return;
     }
     CheckGaugeText(path, bytes, vars, written, findings);
@@ -263,7 +232,7 @@ bool CheckCabinet(const std::string& cabinet, const std::string& entryName, cons
 
 }  // namespace
 
-bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
+XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
                    const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings) {
     written->resize(vars.size(), false);
@@ -271,13 +240,14 @@ bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFold
         if (folder->empty()) continue;
         std::string base = *folder + "\\" + container;
         // A compiled module of that name comes first in the look-up.
-        if (IsFile(base + ".gau") || IsFile(base + ".dll")) return false;
+        if (IsFile(base + ".gau") || IsFile(base + ".dll")) return kXmlGaugeCompiled;
         std::string loose = base + "\\" + gauge + ".xml";
         if (IsFile(loose)) {
             CheckLooseFile(AsOnDisk(loose), vars, written, findings);
-            return true;
+            return kXmlGaugeChecked;
         }
-        if (IsFile(base + ".cab") && CheckCabinet(base + ".cab", gauge + ".xml", vars, written, findings)) return true;
+        if (IsFile(base + ".cab") && CheckCabinet(base + ".cab", gauge + ".xml", vars, written, findings))
+            return kXmlGaugeChecked;
     }
-    return false;
+    return kXmlGaugeMissing;
 }

@@ -37,10 +37,16 @@ struct ModuleVariable {
 // <folder>\<container>.cab, first with the panel folder as <folder>, then with
 // the simulator's Gauges folder. Appends its findings to FINDINGS and sets
 // written[i] for every vars[i] the gauge writes (WRITTEN has vars.size()
-// entries). Returns false when no such XML gauge is found (a compiled module
-// <container>.gau or .dll comes first in each folder); its only findings then
-// are about unsafe entry names of a cabinet the look-up read.
-bool CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
+// entries). A finding already in FINDINGS is not added again, so that the
+// gauges of one cabinet report its faults once. A compiled module
+// <container>.gau or .dll comes first in each folder. Without an XML gauge
+// the only findings are about unsafe entry names of a cabinet the look-up read.
+enum XmlGaugeLookup {
+    kXmlGaugeChecked,   // found and checked
+    kXmlGaugeCompiled,  // a compiled module takes the container
+    kXmlGaugeMissing,   // neither the XML gauge nor a compiled module
+};
+XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
                    const std::string& container, const std::string& gauge,
                    const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings);

@@ -58,15 +58,6 @@ bool IsNameChar(char c) {
     return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
 }
 bool IsMacroChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
-std::string Trimmed(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && IsBlank(text[first])) ++first;
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
 // The text from OFFSET to the next blank, at most 40 characters: a problem's item.
 std::string Excerpt(const std::string& text, size_t offset) {
     std::string excerpt = text.substr(offset, 40);
@@ -120,7 +111,7 @@ struct XmlReader {
 
     XmlReader(const std::string& source, ScriptProblem* out) : text(source), problem(out) {}
 
-    bool Fail(const char* what, int where, const std::string& item) {
+    bool Fail(const std::string& what, int where, const std::string& item) {
         *problem = {what, where, item, false};
         return false;
     }
@@ -205,16 +196,16 @@ struct XmlReader {
         if (open.empty()) {
             if (rootSeen) return Fail("a second root element after the gauge's", tagLine, "<" + name);
             rootSeen = true;
-            newSchema = SameText(name, "SimBase.Document");
-            if (!newSchema && !SameText(name, "Gauge"))
+            newSchema = SameName(name, "SimBase.Document");
+            if (!newSchema && !SameName(name, "Gauge"))
                 return Fail("not an XML gauge: its root element is neither <Gauge> nor <SimBase.Document>",
                             tagLine, "<" + name);
         }
         if (open.size() >= static_cast<size_t>(kMaxNesting))
-            return Fail("elements nested deeper than 256 levels", tagLine, "<" + name);
+            return Fail("elements nested deeper than " + std::to_string(kMaxNesting) + " levels", tagLine, "<" + name);
         int macro = CurrentMacro();
-        bool definesMacro = macro == kNoMacro && SameText(name, "Macro");
-        if (macro == kNoMacro && SameText(name, "Comment")) macro = kInComment;
+        bool definesMacro = macro == kNoMacro && SameName(name, "Macro");
+        if (macro == kNoMacro && SameName(name, "Comment")) macro = kInComment;
         std::string macroName;
         for (;;) {
             SkipBlanks();
@@ -243,7 +234,7 @@ struct XmlReader {
             }
             if (pos >= text.size()) return Fail("an attribute value that is never closed", tagLine, attribute);
             Skip(1);
-            if (definesMacro && (SameText(attribute, "Name") || SameText(attribute, "id")))
+            if (definesMacro && (SameName(attribute, "Name") || SameName(attribute, "id")))
                 macroName = Trimmed(value.chars);
             else if (macro == kNoMacro && !value.chars.empty())
                 scripts.push_back(value);
@@ -271,7 +262,7 @@ struct XmlReader {
         Skip(1);
         if (open.empty()) return Fail("an end tag that closes no element", tagLine, "</" + name + ">");
         // XML wants the same letter case; a gauge that differs only in case is let pass.
-        if (!SameText(open.back().name, name)) {
+        if (!SameName(open.back().name, name)) {
             char what[128];
             snprintf(what, sizeof what, "an end tag that does not match <%.60s> of line %d", open.back().name.c_str(),
                      open.back().line);
@@ -359,11 +350,11 @@ struct MacroExpander {
     std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
 
     void Index() {
-        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(FoldedName(macros[i].name), static_cast<int>(i));
+        for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
     }
     // The macro of that name, letter case aside; -1 when none.
     int Find(const std::string& name) const {
-        auto found = byName.find(FoldedName(name));
+        auto found = byName.find(Folded(name));
         return found == byName.end() ? -1 : found->second;
     }
 
@@ -401,18 +392,31 @@ struct MacroExpander {
         return false;
     }
 
-    static std::string Substituted(const std::string& body, const std::vector<std::string>& arguments) {
-        std::string result;
+    // The body with its arguments filled in; false when that alone would be
+    // longer than LIMIT, before it is made.
+    static bool Substituted(const std::string& body, const std::vector<std::string>& arguments, size_t limit,
+                            std::string* result) {
+        result->clear();
         for (size_t i = 0; i < body.size(); ++i) {
             if (body[i] == '@' && i + 1 < body.size() && body[i + 1] >= '1' && body[i + 1] <= '9') {
                 size_t index = static_cast<size_t>(body[i + 1] - '1');
-                if (index < arguments.size()) result += arguments[index];
+                if (index < arguments.size()) {
+                    if (arguments[index].size() > limit - result->size()) return false;
+                    *result += arguments[index];
+                }
                 ++i;
             } else {
-                result.push_back(body[i]);
+                if (result->size() == limit) return false;
+                result->push_back(body[i]);
             }
         }
-        return result;
+        return true;
+    }
+
+    bool OverBudget(int line) {
+        *problem = {"macros that make more than " + std::to_string(kMaxExpandedBytes >> 20) + " MB of script", line, "",
+                    true};
+        return false;
     }
 
     // SOURCE's characters have the lines of LINES, or all of them FIXEDLINE
@@ -429,17 +433,14 @@ struct MacroExpander {
             }
             // Every character and every expansion spends the budget, so that
             // macros that expand to nothing cannot loop for long either.
-            if (budget == 0) {
-                *problem = {"macros that make more than 16 MB of script", line, "", true};
-                return false;
-            }
+            if (budget == 0) return OverBudget(line);
             --budget;
             if (found < 0) {
                 out->Add(source[i], line, macro);
                 continue;
             }
             if (depth >= kMaxMacroDepth) {
-                *problem = {"a macro that uses itself, or macros nested deeper than 16 levels", line,
+                *problem = {"a macro that uses itself, or macros nested deeper than " + std::to_string(kMaxMacroDepth) + " levels", line,
                             "@" + macros[found].name, true};
                 return false;
             }
@@ -451,8 +452,9 @@ struct MacroExpander {
                 next = ReadArguments(source, next, &arguments, &scanned);
                 budget -= std::min(budget, scanned);  // looking for the list is work as well
             }
-            if (!Expand(Substituted(body, arguments), nullptr, line, macro >= 0 ? macro : found, depth + 1, out))
-                return false;
+            std::string expansion;
+            if (!Substituted(body, arguments, budget, &expansion)) return OverBudget(line);
+            if (!Expand(expansion, nullptr, line, macro >= 0 ? macro : found, depth + 1, out)) return false;
             i = next - 1;
         }
         return true;
@@ -496,6 +498,8 @@ std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenSta
            text[start - 1] != '}')
         --start;
     *tokenStart = start;
+    // A token longer than any number is not one, whatever its last characters.
+    if (start > 0 && !IsBlank(text[start - 1]) && text[start - 1] != '{' && text[start - 1] != '}') return "";
     return text.substr(start, end - start);
 }
 
@@ -553,12 +557,6 @@ bool FromUtf16(const std::string& text, std::string* utf8) {
 }
 
 }  // namespace
-
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
 
 bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
     std::string converted;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/panelhost/names.h"
+
 // One (L:...) read or (>L:...) write in a script.
 struct LVarUse {
     std::string name;   // as written, blanks around it and a ":N" suffix removed
@@ -35,5 +37,3 @@ const size_t kMaxExpandedBytes = 16 * 1024 * 1024;
 // another root element) or its macros cannot be expanded.
 bool ReadGaugeScripts(const std::string& text, std::vector<LVarUse>* uses, ScriptProblem* problem);
 
-// NAME in lower case: L: variable and macro names compare without letter case.
-std::string FoldedName(const std::string& name);
