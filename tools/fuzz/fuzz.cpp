@@ -18,16 +18,17 @@
 #include <vector>
 
 #include "host/host.h"
+#include "tools/bench/bench.h"
 #include "tools/fuzz/mutate.h"
 
 namespace {
 
-const double kErrorFlag = -7;
+const int kErrorFlag = -7;
+const std::string kLoadFailedBox = "LSF - Load Sound File Failed\n";  // then the WAV path
 const int kWavBatch = 100;      // WAV cases per module start
 const DWORD kMixMillis = 12;    // a case that plays is left to the mixer this long
 const DWORD kHangMillis = 30000;
 
-std::string programFolder;
 std::string workFolder;
 std::string failFolder;
 
@@ -52,12 +53,7 @@ struct Tally {
     double seconds = 0;
 };
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Seconds() { return bench::Now() / 1e6; }
 
 bool WriteBytes(const std::string& path, const fuzz::Bytes& bytes) {
     FILE* out = fopen(path.c_str(), "wb");
@@ -162,19 +158,10 @@ std::string ReportKind(const std::string& text) {
 }
 
 bool StartModuleOn(const std::string& ini) {
-    host::Reset();
-    host::ClearMessageBoxes();
-    if (!host::LoadModule((programFolder + "\\kvo_sound.dll").c_str())) return false;
-    host::StartModule();
-    host::AddGauge("Sound", ini.c_str());
+    bench::Session session;
+    if (!bench::OpenSession(ini, &session)) return false;
     host::RunFrames(11);  // the configuration, then ten frames to the audio start-up
     return true;
-}
-
-void StopModule() {
-    host::KillGauges();
-    host::StopModule();
-    host::UnloadModule();
 }
 
 struct WavItem {
@@ -197,7 +184,7 @@ std::string JudgeSlot(double value, const std::vector<host::MessageBoxRecord>& b
     if (boxes.size() != 2) return std::to_string(boxes.size()) + " boxes";
     *kind = ReportKind(boxes[0].text);
     if (kind->empty()) return "the first box is no error report: " + boxes[0].text;
-    if (boxes[1].text != "LSF - Load Sound File Failed\n" + wavPath) return "the second box reads " + boxes[1].text;
+    if (boxes[1].text != kLoadFailedBox + wavPath) return "the second box reads " + boxes[1].text;
     return "";
 }
 
@@ -216,7 +203,8 @@ std::string CaseFileName(size_t i) {
 bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
     std::string folder = workFolder + "\\wav";
     CreateDirectoryA(folder.c_str(), nullptr);
-    std::string ini = "[Config]\nMaxSounds=" + std::to_string(items.size()) + "\nErrorFlag=-7\n[Sounds]\n";
+    std::string ini = "[Config]\nMaxSounds=" + std::to_string(items.size()) +
+                      "\nErrorFlag=" + std::to_string(kErrorFlag) + "\n[Sounds]\n";
     for (size_t i = 0; i < items.size(); ++i) {
         char key[16];
         snprintf(key, sizeof key, "Sound%02d=", static_cast<int>(i));
@@ -261,7 +249,7 @@ bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
         EndCase();
     }
     BeginCase(items.back().label + "-shutdown", iniPath, ".ini", "the module's shut-down after the batch");
-    StopModule();
+    bench::CloseSession();
     EndCase();
     return true;
 }
@@ -327,7 +315,7 @@ void RunIniCase(const std::string& label, const fuzz::Case& iniCase, Tally* tall
         std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
         if (boxes.empty() && (value == 1.0 || value == 0.0)) {
             ++tally->played;
-        } else if (!boxes.empty() && value == errorFlag && boxes.back().text.compare(0, 29, "LSF - Load Sound File Failed\n") == 0) {
+        } else if (!boxes.empty() && value == errorFlag && boxes.back().text.compare(0, kLoadFailedBox.size(), kLoadFailedBox) == 0) {
             ++tally->refused;
             // One box alone: another slot named the same file, which failed before.
             ++tally->refusals[boxes.size() == 2 ? ReportKind(boxes[0].text) : "a file failed before, 1 box"];
@@ -338,7 +326,7 @@ void RunIniCase(const std::string& label, const fuzz::Case& iniCase, Tally* tall
         host::SetVariable(var.c_str(), 0);
         host::RunFrame();
     }
-    StopModule();
+    bench::CloseSession();
     if (why.empty() && !HeapsIntact()) why = "a heap is damaged";
     if (!why.empty()) Fail(tally, why);
     EndCase();
@@ -360,18 +348,6 @@ void PrintTally(const char* what, const Tally& tally, const char* played) {
     for (const auto& kind : tally.refusals) printf("  refused at %s: %d\n", kind.first.c_str(), kind.second);
 }
 
-// A plain 16-bit stereo tone, the sound every INI case names.
-bool WriteGoodWav(const std::string& path) {
-    fuzz::Bytes file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                        1, 0, 2, 0, 0x22, 0x56, 0, 0, 0x88, 0x58, 0x01, 0, 4, 0, 16, 0, 'd', 'a', 't', 'a'};
-    const uint32_t bytes = 2205 * 4;
-    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(bytes >> (8 * i)));
-    for (uint32_t i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>((i / 4) % 50 < 25 ? 0x10 : 0xF0));
-    uint32_t riff = static_cast<uint32_t>(file.size() - 8);
-    for (int i = 0; i < 4; ++i) file[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
-    return WriteBytes(path, file);
-}
-
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
 }  // namespace
@@ -380,14 +356,11 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    programFolder = FolderOf(std::string(self, length));
-    failFolder = FolderOf(programFolder) + "\\fuzz-failures";
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    workFolder = std::string(temp) + "kvo_fuzz_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(workFolder.c_str(), nullptr);
+    failFolder = FolderOf(FolderOf(std::string(self, length))) + "\\fuzz-failures";
+    workFolder = bench::MakeWorkFolder();
     CreateDirectoryA((workFolder + "\\ini").c_str(), nullptr);
-    if (!WriteGoodWav(workFolder + "\\ini\\good.wav")) {
+    // A tenth of a second of 16-bit stereo: the sound every INI case names.
+    if (!bench::WriteWav(workFolder + "\\ini\\good.wav", 2205 * 4)) {
         fprintf(stderr, "cannot write in %s\n", workFolder.c_str());
         return 2;
     }
@@ -423,18 +396,6 @@ int main(int argc, char** argv) {
         ShellPath(failFolder.c_str(), shown, sizeof shown);
         printf("failing cases saved in %s\n", shown);
     }
-    // The work folder's files, then the folders.
-    for (const char* sub : {"\\wav", "\\ini"}) {
-        WIN32_FIND_DATAA found;
-        std::string folder = workFolder + sub;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do DeleteFileA((folder + "\\" + found.cFileName).c_str());
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-    RemoveDirectoryA(workFolder.c_str());
+    for (const char* sub : {"\\wav", "\\ini", ""}) bench::RemoveWorkFolder(workFolder + sub);
     return ok && wav.failures + ini.failures == 0 ? 0 : 1;
 }
