@@ -232,9 +232,9 @@ void CollectVariables(const TableView& table, ConfigResult* result) {
 // Judges a configured slot by its own state in the module's table after its
 // command: whether it loaded, whether it failed, and the boxes of its command
 // (those naming its file, when other slots were commanded with it).
-bool JudgeSlot(Checker* checker, const ConfigResult& result, size_t n, size_t boxesBefore, bool commandedAlone) {
+bool JudgeSlot(Checker* checker, const ConfigResult& result, const TableView& table, size_t n, size_t boxesBefore,
+               bool commandedAlone) {
     int slot = result.configured[n];
-    TableView table = ReadSlotTable();
     const SlotView& view = table.slots[static_cast<size_t>(slot)];
     std::string boxes = JoinedBoxes(boxesBefore, commandedAlone ? "" : view.wavPath);
     int line = result.configuredLines[n];
@@ -254,10 +254,10 @@ bool JudgeSlot(Checker* checker, const ConfigResult& result, size_t n, size_t bo
 int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std::vector<std::string>& controls) {
     int played = 0;
     std::vector<bool> done(result.configured.size(), false);
+    bool percent = host::VariableValue("Old Volume Control") != 0;
     for (size_t n = 0; n < result.configured.size(); ++n) {
         if (done[n]) continue;
         const std::string& variable = result.slotVars[static_cast<size_t>(result.configured[n])];
-        bool percent = host::VariableValue("Old Volume Control") != 0;
         host::SetVariable(controls[0].c_str(), percent ? 0 : kSilentVolume);
         host::SetVariable(controls[1].c_str(), 0);
         size_t before = host::MessageBoxes().size();
@@ -268,9 +268,10 @@ int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std
         std::vector<size_t> together;
         for (size_t m = n; m < result.configured.size(); ++m)
             if (SameName(result.slotVars[static_cast<size_t>(result.configured[m])], variable)) together.push_back(m);
+        TableView table = ReadSlotTable();
         for (size_t m : together) {
             done[m] = true;
-            if (JudgeSlot(checker, result, m, before, together.size() == 1)) ++played;
+            if (JudgeSlot(checker, result, table, m, before, together.size() == 1)) ++played;
         }
     }
     return played;
@@ -279,25 +280,24 @@ int PlayConfiguredSounds(Checker* checker, const ConfigResult& result, const std
 // Slots that share one buffer, and slots that share one command variable.
 void CheckSharing(Checker* checker, const ConfigResult& result) {
     TableView table = ReadSlotTable();
-    const CfgSection* sounds = FindSection(checker->sections, "Sounds");
+    const CfgSection* lvars = FindSection(checker->sections, "LVars");
     for (size_t a = 0; a < result.configured.size(); ++a) {
         for (size_t b = a + 1; b < result.configured.size(); ++b) {
             const SlotView& first = table.slots[static_cast<size_t>(result.configured[a])];
             const SlotView& second = table.slots[static_cast<size_t>(result.configured[b])];
-            const CfgEntry* entry = FindEntry(sounds, result.configuredKeys[b]);
             if (first.buffer != 0 && first.buffer == second.buffer)
-                ReportWarning(checker->iniPath, entry != nullptr ? entry->line : 0, second.wavPath,
+                ReportWarning(checker->iniPath, result.configuredLines[b], second.wavPath,
                         result.configuredKeys[a] + " and " + result.configuredKeys[b] +
                             " name the same WAV file, so they share one sound buffer: a load applies the loading "
                             "slot's volume to both, and a 0 in one slot's variable stops the other's play; "
                             "give each slot a copy of the file");
-            const CfgEntry* lvar = FindEntry(FindSection(checker->sections, "LVars"),
-                                             SlotKey("Lvar", result.configured[b]));
-            if (SameName(first.variable, second.variable))
+            if (SameName(first.variable, second.variable)) {
+                const CfgEntry* lvar = FindEntry(lvars, SlotKey("Lvar", result.configured[b]));
                 ReportWarning(checker->iniPath, lvar != nullptr ? lvar->line : 0, second.variable,
                         result.configuredKeys[a] + " and " + result.configuredKeys[b] +
                             " have the same command variable: one write commands both; give each slot its own "
                             "in [LVars]");
+            }
         }
     }
 }
