@@ -110,6 +110,7 @@ std::string FullPath(const std::string& path) {
     DWORD length = GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr);
     if (length == 0 || length >= needed) return path;
     int narrowLength = WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    if (narrowLength <= 0) return path;
     std::string narrow(static_cast<size_t>(narrowLength), '\0');
     WideCharToMultiByte(CP_ACP, 0, full.c_str(), static_cast<int>(length), &narrow[0], narrowLength, nullptr, nullptr);
     return narrow;
