@@ -69,6 +69,11 @@ void SetModuleVarValue(int32_t token, double value);
 // held: a held clock looks like a pause to the module.
 const int32_t kSimClockToken = 604;
 void RunSimClock(bool running);
+// As the simulator documents it, lookup_var reads a token variable through
+// what initialize_var filled into the record, so a record never initialized
+// keeps its value (the default after Reset). Off: lookup_var fills the value
+// of the record's token number whatever the record holds.
+void RequireInitializedModuleVars(bool required);
 std::vector<RegisteredVariable> RegisteredVariables();
 
 // The module: loaded fresh, started, stopped and unloaded like the simulator does.

@@ -28,6 +28,7 @@ std::vector<ServiceCall> calls;
 std::vector<KeyHandler> keyHandlers;
 std::map<int32_t, double> moduleVarValues;
 bool clockRunning = true;
+bool moduleVarsNeedInitialize = true;
 std::vector<RegisteredVariable> registered;
 PanelServices table;
 
@@ -111,13 +112,37 @@ void HOST_API SvcUnregisterVarByName(char* name) {
     }
 }
 
-void HOST_API SvcLookupVar(ModuleVar* var) {
-    auto found = moduleVarValues.find(var->id);
-    var->var_value = found != moduleVarValues.end() ? found->second : 0.0;
-    Log("lookup_var", "", var->id, var->var_value);
+// The host's cell of a token variable, or null when `cell` is none of them
+// (a record never initialized).
+const double* ModuleVarCell(const void* cell) {
+    for (const auto& entry : moduleVarValues)
+        if (&entry.second == cell) return &entry.second;
+    return nullptr;
 }
 
-void HOST_API SvcInitializeVar(ModuleVar* var) { SvcLookupVar(var); }
+// Points the record at the host's cell of its token, as the simulator's
+// initialize_var does, and fills its value.
+void HOST_API SvcInitializeVar(ModuleVar* var) {
+    double* cell = &moduleVarValues[var->id];
+    var->var_ptr = cell;
+    var->var_type = kVarTypeFloat64;
+    var->var_value = *cell;
+    Log("initialize_var", "", var->id, var->var_value);
+}
+
+// Reads the value through the record's cell pointer, which only
+// initialize_var fills; a record never initialized keeps its value. The
+// lenient host reads by token number whatever the record holds.
+void HOST_API SvcLookupVar(ModuleVar* var) {
+    if (moduleVarsNeedInitialize) {
+        const double* cell = ModuleVarCell(var->var_ptr);
+        if (cell != nullptr) var->var_value = *cell;
+    } else {
+        auto found = moduleVarValues.find(var->id);
+        var->var_value = found != moduleVarValues.end() ? found->second : 0.0;
+    }
+    Log("lookup_var", "", var->id, var->var_value);
+}
 
 void LogElement(const char* op, ElementHeader* element, double arg) {
     calls.push_back({op, "", 0, arg, currentFrame});
@@ -174,8 +199,10 @@ void Reset() {
     forcedIds.clear();
     calls.clear();
     keyHandlers.clear();
-    moduleVarValues.clear();
+    // Cells stay where they are: a record initialized before still points at one.
+    for (auto& entry : moduleVarValues) entry.second = 0.0;
     clockRunning = true;
+    moduleVarsNeedInitialize = true;
     registered.clear();
     ReleaseTextBuffers();
     currentFrame = 0;
@@ -266,6 +293,8 @@ size_t KeyHandlerCount() { return keyHandlers.size(); }
 void SetModuleVarValue(int32_t token, double value) { moduleVarValues[token] = value; }
 
 void RunSimClock(bool running) { clockRunning = running; }
+
+void RequireInitializedModuleVars(bool required) { moduleVarsNeedInitialize = required; }
 
 void AdvanceSimClock() {
     if (clockRunning) moduleVarValues[kSimClockToken] += 1.0;

@@ -306,6 +306,32 @@ TEST_F(EngineTest, HeldClockIsAPause) {
     EXPECT_EQ(Var("SoundIsMuted"), 1.0);
 }
 
+// The probe's record is initialized by the host once per module start,
+// before its first look-up: this host reads a token variable only through
+// what initialize_var filled in, so a running clock must not look held.
+TEST_F(EngineTest, PauseProbeIsInitializedOncePerStartBeforeItsFirstLookup) {
+    auto firstCall = [](const char* op) {
+        const std::vector<host::ServiceCall>& calls = host::Calls();
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].op == op) return i;
+        return calls.size();
+    };
+    for (int start = 0; start < 3; ++start) {
+        SCOPED_TRACE(start);
+        host::RunFrames(3);
+        EXPECT_EQ(Var("FSSimIsPaused"), 0.0);
+        EXPECT_EQ(Var("SoundIsMuted"), 0.0);
+        size_t lookup = firstCall("lookup_var");
+        ASSERT_LT(lookup, host::Calls().size());
+        EXPECT_LT(firstCall("initialize_var"), lookup);
+        std::vector<host::ServiceCall> initializations = host::CallsOf("initialize_var");
+        ASSERT_EQ(initializations.size(), 1u);
+        EXPECT_EQ(initializations[0].id, host::kSimClockToken);
+        host::ClearCalls();
+        Restart();
+    }
+}
+
 // Every Sound gauge runs the whole cycle, within one frame: however many
 // there are, over however many module restarts, only a held clock is a pause.
 TEST_F(EngineTest, SoundGaugesOverRestartsSeeNoFalsePause) {

@@ -55,3 +55,24 @@ TEST(HostTest, KeyEventsReachEveryRegisteredHandler) {
     EXPECT_EQ(seen.back(), 101u);
     EXPECT_EQ(host::KeyHandlerCount(), 1u);
 }
+
+TEST(HostTest, TokenVariablesAreReadThroughWhatInitializeFilled) {
+    host::Reset();
+    host::SetModuleVarValue(host::kSimClockToken, 12.5);
+    ModuleVar never = {host::kSimClockToken, nullptr, 0, -1.0, 0.0};
+    host::Services()->lookup_var(&never);
+    EXPECT_EQ(never.var_value, -1.0);
+
+    ModuleVar initialized = {host::kSimClockToken, nullptr, 0, -1.0, 0.0};
+    host::Services()->initialize_var(&initialized);
+    EXPECT_NE(initialized.var_ptr, nullptr);
+    EXPECT_EQ(initialized.var_type, kVarTypeFloat64);
+    host::SetModuleVarValue(host::kSimClockToken, 13.5);
+    host::Services()->lookup_var(&initialized);
+    EXPECT_EQ(initialized.var_value, 13.5);
+
+    host::SetModuleVarValue(host::kSimClockToken, 20);
+    host::RequireInitializedModuleVars(false);
+    host::Services()->lookup_var(&never);
+    EXPECT_EQ(never.var_value, 20.0);
+}

@@ -19,6 +19,9 @@ namespace {
 // the simulator advances it every frame while the simulation runs.
 const int32_t kPauseProbeToken = 604;
 ModuleVar pauseProbe = {kPauseProbeToken, nullptr, 0, 0.0, 0.0};
+// The host fills the record's own fields in initialize_var, which must come
+// before its first lookup_var: once per module start.
+bool pauseProbeInitialized = false;
 
 // The probe's value in the judge's previous pre-update. Like the muting
 // state it is kept across a module restart.
@@ -57,6 +60,10 @@ void ProbePause() {
     PanelServices* services = HostServices();
     if (services == nullptr || services->lookup_var == nullptr) return;
     pauseProbe.id = kPauseProbeToken;
+    if (!pauseProbeInitialized) {
+        if (services->initialize_var != nullptr) services->initialize_var(&pauseProbe);
+        pauseProbeInitialized = true;
+    }
     services->lookup_var(&pauseProbe);
     if (pauseProbe.var_value == lastProbeValue) {
         silenced = 1;
@@ -69,7 +76,10 @@ void ProbePause() {
 
 }  // namespace
 
-void ForgetPauseJudge() { judge = {false, nullptr, false, nullptr}; }
+void ResetPauseProbe() {
+    judge = {false, nullptr, false, nullptr};
+    pauseProbeInitialized = false;
+}
 
 void ApplySilencing(const GaugeHeader* gauge) {
     silenced = simSoundOn == 0 ? 1 : 0;

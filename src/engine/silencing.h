@@ -14,6 +14,7 @@ extern int silenced;
 // Key-event handler: follows the simulator's sound switch events.
 void HOST_CDECL OnKeyEvent(uint32_t eventId, uint32_t parameter, void* userData);
 
-// Lets the next Sound gauge to run judge the pause: the gauges of before a
-// module shut-down are gone.
-void ForgetPauseJudge();
+// At module shut-down: the next Sound gauge to run judges the pause (the
+// gauges of before are gone), and the next start's first probe has the host
+// initialize the probe's record again.
+void ResetPauseProbe();

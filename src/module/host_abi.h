@@ -300,6 +300,7 @@ const int32_t kPanelsImportId = 0x0F;
 const int32_t kLinkageModuleId = 0x13;
 const uint32_t kLinkageVersion = 0x900;
 const int32_t kVarTypeUint64 = 30;
+const int32_t kVarTypeFloat64 = 33;
 const int32_t kTokenElapsedSeconds = 604;
 
 #define HOST_ABI_OFFSET(type, field, off) static_assert(offsetof(type, field) == (off), #type "." #field)

@@ -85,7 +85,7 @@ void HOST_API ModuleShutdown() {
     simConnectActive = 0;
 
     if (version9Host == nullptr) UnregisterKeyHandler();
-    ForgetPauseJudge();
+    ResetPauseProbe();
     WithdrawSoundStringBase();
 
     FreeParameterCopy();
