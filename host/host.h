@@ -21,6 +21,7 @@ struct ServiceCall {
     double value;
     int frame;
     double previous = 0;  // "set": the variable's value before, NaN when the id names none
+    const void* address = nullptr;  // "element_...": the element list handed to the host
 };
 
 struct MessageBoxRecord {
@@ -89,7 +90,7 @@ void UnloadModule();
 // Returns the instance number; the header is the host's own copy.
 int AddGauge(const char* gaugeName, const char* parameters);
 GaugeHeader* Gauge(int instance);
-void CallService(int instance, int32_t service, uint32_t extra, bool nullHeader = false);
+void CallService(int instance, int32_t service, uintptr_t extra, bool nullHeader = false);
 void RunFrame();
 void RunFrames(int count);
 void KillGauges();

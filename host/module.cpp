@@ -21,7 +21,7 @@ ModuleLinkage* linkage = nullptr;
 ModuleImports* imports = nullptr;
 std::vector<std::unique_ptr<GaugeInstance>> gauges;
 
-void Callback(GaugeInstance* gauge, int32_t service, uint32_t extra) {
+void Callback(GaugeInstance* gauge, int32_t service, uintptr_t extra) {
     if (gauge->header.gauge_callback != nullptr) gauge->header.gauge_callback(&gauge->header, service, extra);
 }
 
@@ -81,9 +81,9 @@ int AddGauge(const char* gaugeName, const char* parameters) {
     Callback(g, kServicePreQuery, 0);
     if (g->header.query_routine != nullptr) g->header.query_routine();
     Callback(g, kServicePostQuery, 0);
-    Callback(g, kServicePreInstall, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(resources)));
+    Callback(g, kServicePreInstall, reinterpret_cast<uintptr_t>(resources));
     if (g->header.install_routine != nullptr) g->header.install_routine(resources);
-    Callback(g, kServicePostInstall, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(resources)));
+    Callback(g, kServicePostInstall, reinterpret_cast<uintptr_t>(resources));
     Callback(g, kServicePreInitialize, 0);
     if (g->header.initialize_routine != nullptr) g->header.initialize_routine();
     Callback(g, kServicePostInitialize, 0);
@@ -95,7 +95,7 @@ GaugeHeader* Gauge(int instance) {
     return &gauges[instance]->header;
 }
 
-void CallService(int instance, int32_t service, uint32_t extra, bool nullHeader) {
+void CallService(int instance, int32_t service, uintptr_t extra, bool nullHeader) {
     GaugeHeader* header = Gauge(instance);
     if (header == nullptr || header->gauge_callback == nullptr) return;
     header->gauge_callback(nullHeader ? nullptr : header, service, extra);

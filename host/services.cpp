@@ -146,7 +146,7 @@ void HOST_API SvcLookupVar(ModuleVar* var) {
 
 void LogElement(const char* op, ElementHeader* element, double arg) {
     calls.push_back({op, "", 0, arg, currentFrame});
-    calls.back().id = static_cast<int32_t>(reinterpret_cast<uintptr_t>(element));
+    calls.back().address = element;
 }
 
 void HOST_API SvcElementQuery(ElementHeader* e) { LogElement("element_query", e, 0); }

@@ -161,7 +161,7 @@ TEST_F(ModuleTest, StandardRoutinesHandEachGaugesOwnElementsToTheHost) {
         ASSERT_EQ(calls.size(), 7u);
         for (size_t i = 0; i < calls.size(); ++i) {
             EXPECT_EQ(calls[i].op, expected[i]);
-            EXPECT_EQ(calls[i].id, static_cast<int32_t>(reinterpret_cast<uintptr_t>(first))) << "gauge " << g;
+            EXPECT_EQ(calls[i].address, first) << "gauge " << g;
         }
         EXPECT_EQ(calls[1].value, static_cast<double>(reinterpret_cast<uintptr_t>(host::Module())));
     }

@@ -5,11 +5,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "module/host_abi.h"
 #include "module/named_var.h"
 
 struct SoundBuffer;
 
 // The layout is fixed: the table's address is published to other modules.
+// In the 64-bit module the buffer pointer takes 8 bytes at its natural
+// place, after 4 bytes of padding; every other field stays where it is.
 struct SoundSlot {
     int32_t countWord;  // record 0: `soundCount`; every other record: 0
     int32_t loaded;
@@ -25,21 +28,21 @@ struct SoundSlot {
     SoundBuffer* buffer;
 };
 
-static_assert(sizeof(void*) == 4, "the slot table's layout is the 32-bit one");
-static_assert(sizeof(SoundSlot) == 824, "SoundSlot");
-static_assert(offsetof(SoundSlot, countWord) == 0, "countWord");
-static_assert(offsetof(SoundSlot, loaded) == 4, "loaded");
-static_assert(offsetof(SoundSlot, playing) == 8, "playing");
-static_assert(offsetof(SoundSlot, command) == 12, "command");
-static_assert(offsetof(SoundSlot, playMode) == 16, "playMode");
-static_assert(offsetof(SoundSlot, failed) == 20, "failed");
-static_assert(offsetof(SoundSlot, volume) == 24, "volume");
-static_assert(offsetof(SoundSlot, pan) == 28, "pan");
-static_assert(offsetof(SoundSlot, wavPath) == 32, "wavPath");
+// (x86, x64)
+HOST_ABI_SIZE(SoundSlot, 824, 832);
+HOST_ABI_OFFSET(SoundSlot, countWord, 0, 0);
+HOST_ABI_OFFSET(SoundSlot, loaded, 4, 4);
+HOST_ABI_OFFSET(SoundSlot, playing, 8, 8);
+HOST_ABI_OFFSET(SoundSlot, command, 12, 12);
+HOST_ABI_OFFSET(SoundSlot, playMode, 16, 16);
+HOST_ABI_OFFSET(SoundSlot, failed, 20, 20);
+HOST_ABI_OFFSET(SoundSlot, volume, 24, 24);
+HOST_ABI_OFFSET(SoundSlot, pan, 28, 28);
+HOST_ABI_OFFSET(SoundSlot, wavPath, 32, 32);
 static_assert(offsetof(SoundSlot, commandVar) + offsetof(NamedVar, id) == 292, "commandVar.id");
 static_assert(offsetof(SoundSlot, commandVar) + offsetof(NamedVar, name) == 296, "commandVar.name");
-static_assert(offsetof(SoundSlot, reserved) == 556, "reserved");
-static_assert(offsetof(SoundSlot, buffer) == 820, "buffer");
+HOST_ABI_OFFSET(SoundSlot, reserved, 556, 556);
+HOST_ABI_OFFSET(SoundSlot, buffer, 820, 824);
 
 extern SoundSlot* slots;
 

@@ -106,7 +106,7 @@ GaugeHeader soundGaugeHeader = MakeGaugeHeader<0>(soundGaugeName, &soundElementL
 GaugeHeader debuggerGaugeHeader =
     MakeGaugeHeader<1>(debuggerGaugeName, &debuggerElementList, 100, debuggerMouseRects, nullptr);
 
-void HOST_API SoundGaugeCallback(GaugeHeader* gauge, int32_t serviceId, uint32_t /*extraData*/) {
+void HOST_API SoundGaugeCallback(GaugeHeader* gauge, int32_t serviceId, uintptr_t /*extraData*/) {
     switch (serviceId) {
     case kServicePostInitialize:
         NamedVarLookup(&moduleVars[kVarFSSoundIsOn]);

@@ -9,4 +9,4 @@ extern GaugeHeader debuggerGaugeHeader;
 const int kSoundBitmapId = 256;
 const int kDebuggerBitmapId = 512;
 
-void HOST_API SoundGaugeCallback(GaugeHeader* gauge, int32_t serviceId, uint32_t extraData);
+void HOST_API SoundGaugeCallback(GaugeHeader* gauge, int32_t serviceId, uintptr_t extraData);
