@@ -10,7 +10,7 @@
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
 #include "tests/wav_files.h"
-#include "tools/panelhost/scenario.h"
+#include "tools/panelhost/scenario/scenario.h"
 
 namespace {
 

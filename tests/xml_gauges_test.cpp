@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
-#include "tools/panelhost/xml_gauges.h"
-#include "tools/panelhost/xml_scripts.h"
+#include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/check/xml_scripts.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

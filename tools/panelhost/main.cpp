@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/common.h"
 
 int main(int argc, char** argv) {
 #ifdef KVO_PANELHOST_LAUNCHER

@@ -5,7 +5,7 @@
 #include <stdio.h>
 
 #include "host/host.h"
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/common.h"
 
 namespace {
 

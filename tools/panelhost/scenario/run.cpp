@@ -5,7 +5,8 @@
 #include <string.h>
 
 #include "host/host.h"
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/common.h"
+#include "tools/panelhost/scenario/runner.h"
 
 namespace {
 
@@ -299,4 +300,23 @@ int RunScenario(const Options& options, const std::vector<Step>& steps) {
     if (!ran) return kExitUnusable;
     Say("done", "%d expectations, %d failed", run.expectations, run.failures);
     return run.failures > 0 ? kExitFailed : kExitOk;
+}
+
+int RunScenarioFile(const Options& options) {
+    std::string text;
+    if (!ReadFile(options.scenarioPath, &text)) {
+        fprintf(stderr, "panelhost: cannot read the scenario %s\n", options.scenarioPath.c_str());
+        return kExitUnusable;
+    }
+    std::vector<Step> steps;
+    int line = 0;
+    std::string reason;
+    if (!ParseScenario(text, &steps, &line, &reason)) {
+        if (line == 0)
+            fprintf(stderr, "panelhost: %s: %s\n", options.scenarioPath.c_str(), reason.c_str());
+        else
+            fprintf(stderr, "panelhost: %s:%d: %s\n", options.scenarioPath.c_str(), line, reason.c_str());
+        return kExitUnusable;
+    }
+    return RunScenario(options, steps);
 }

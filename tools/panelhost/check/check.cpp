@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "host/host.h"
-#include "tools/panelhost/check.h"
+#include "tools/panelhost/check/check.h"
 
 namespace {
 

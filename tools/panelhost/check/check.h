@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "tools/panelhost/names.h"
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/common.h"
 
 struct Finding;  // xml_gauges.h
+
+// Runs the aircraft check the options ask for; returns the exit status.
+int RunCheck(const Options& options);
 
 // --- Text files (cfg_text.cpp) ---
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#include "tools/panelhost/cabinet.h"
+#include "tools/panelhost/check/cabinet.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// panelhost: the module, its configuration and its sounds run without the
-// simulator, driven by a scenario or checked sound by sound.
+// What panelhost's scenario runner and its aircraft check share: the
+// options, the host programs and their launcher, the module loaded into the
+// stand-in, the simulator's own libraries as stand-ins, and the trace.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/panelhost/scenario.h"
+#include <stdint.h>
 
 namespace host {
 struct MessageBoxRecord;
@@ -41,9 +42,8 @@ int LaunchHost(int argc, char** argv);
 // A host program: runs the scenario or the check.
 int RunHost(int argc, char** argv);
 
-int RunScenario(const Options& options, const std::vector<Step>& steps);
-int RunCheck(const Options& options);
-
+// Reads a whole file; false when it cannot be read.
+bool ReadFile(const std::string& path, std::string* text);
 // A full Windows path for a path given on the command line.
 std::string FullPath(const std::string& path);
 std::string FolderOf(const std::string& path);

@@ -4,7 +4,7 @@
 // own in a folder of its own. This one picks it and passes the command line on.
 #include <stdio.h>
 
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/common.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "tools/panelhost/check.h"
+#include "tools/panelhost/check/check.h"
 
 namespace {
 

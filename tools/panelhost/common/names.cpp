@@ -1,4 +1,4 @@
-#include "tools/panelhost/names.h"
+#include "tools/panelhost/common/names.h"
 
 #include <windows.h>
 #include <ctype.h>

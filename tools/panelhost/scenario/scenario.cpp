@@ -1,5 +1,5 @@
 // The scenario language: words, numbers and the command table.
-#include "tools/panelhost/scenario.h"
+#include "tools/panelhost/scenario/scenario.h"
 
 #include <errno.h>
 #include <math.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/panelhost/names.h"
+#include "tools/panelhost/common/names.h"
 
 // One (L:...) read or (>L:...) write in a script.
 struct LVarUse {

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "tools/panelhost/check.h"
+#include "tools/panelhost/check/check.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "tools/panelhost/check.h"
-#include "tools/panelhost/xml_gauges.h"
+#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/check/xml_gauges.h"
 
 namespace {
 

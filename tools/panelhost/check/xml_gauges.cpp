@@ -1,6 +1,6 @@
 // Finds an XML gauge where the simulator would, reads its scripts and judges
 // their L: writes against the module's variables.
-#include "tools/panelhost/xml_gauges.h"
+#include "tools/panelhost/check/xml_gauges.h"
 
 #include <windows.h>
 #include <ctype.h>
@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <map>
 
-#include "tools/panelhost/cabinet.h"
-#include "tools/panelhost/xml_scripts.h"
+#include "tools/panelhost/check/cabinet.h"
+#include "tools/panelhost/check/xml_scripts.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "tests/doubles/global_dll/global_dll.h"
 #include "tests/doubles/simconnect/simconnect_double.h"
-#include "tools/panelhost/panelhost.h"
+#include "tools/panelhost/common/common.h"
 
 namespace {
 

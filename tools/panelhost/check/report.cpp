@@ -3,8 +3,8 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-#include "tools/panelhost/check.h"
-#include "tools/panelhost/xml_gauges.h"
+#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/check/xml_gauges.h"
 
 namespace {
 
