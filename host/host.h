@@ -77,6 +77,12 @@ void RunSimClock(bool running);
 void RequireInitializedModuleVars(bool required);
 std::vector<RegisteredVariable> RegisteredVariables();
 
+// The 64-bit stand-in takes every free range of the address space below
+// 4 GiB (once) and the room its heaps have there (again each time) before it
+// loads a module, so that every block the module gets lies above 4 GiB.
+// True when it has done so; false in the 32-bit stand-in.
+bool ReserveLowAddressSpace();
+
 // The module: loaded fresh, started, stopped and unloaded like the simulator does.
 bool LoadModule(const char* path);
 HMODULE Module();

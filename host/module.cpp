@@ -29,6 +29,7 @@ void Callback(GaugeInstance* gauge, int32_t service, uintptr_t extra) {
 
 bool LoadModule(const char* path) {
     if (module != nullptr) UnloadModule();
+    ReserveLowAddressSpace();
     module = LoadLibraryA(path);
     if (module == nullptr) return false;
     linkage = reinterpret_cast<ModuleLinkage*>(GetProcAddress(module, "Linkage"));

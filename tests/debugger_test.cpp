@@ -198,7 +198,9 @@ TEST_F(DebuggerTest, SoundStringBaseIsPublishedOncePerModuleStart) {
         ASSERT_EQ(cells.size(), 1u);
         uint64_t cell = *static_cast<uint64_t*>(cells[0].cell);
         ASSERT_NE(cell, 0u);
-        EXPECT_EQ(cell >> 32, 0u);  // a 64-bit variable holding a 32-bit address
+        // A 64-bit variable holding a 32-bit address, or the 64-bit module's
+        // whole one: its table lies above 4 GiB (the stand-in sees to it).
+        EXPECT_EQ(cell >> 32 != 0, sizeof(void*) == 8) << std::hex << cell;
         const int32_t* table = reinterpret_cast<const int32_t*>(static_cast<uintptr_t>(cell));
         EXPECT_EQ(table[0], 3);  // soundCount
         EXPECT_STREQ(reinterpret_cast<const char*>(table) + 296, "kvo_xml_id_00");  // slot 0's variable

@@ -76,3 +76,25 @@ TEST(HostTest, TokenVariablesAreReadThroughWhatInitializeFilled) {
     host::Services()->lookup_var(&never);
     EXPECT_EQ(never.var_value, 20.0);
 }
+
+// The 64-bit stand-in leaves the module no memory below 4 GiB, where a
+// pointer cut to 32 bits would go unnoticed.
+TEST(HostTest, SixtyFourBitHostLeavesNoRoomBelowFourGiB) {
+    if (!host::ReserveLowAddressSpace()) GTEST_SKIP() << "a 32-bit process";
+    const uint64_t kLow = 0x100000000ull;
+    std::vector<void*> blocks;
+    for (size_t size = 1; size <= 70000; size = size * 3 / 2 + 1) {
+        void* block = malloc(size);
+        ASSERT_NE(block, nullptr);
+        EXPECT_GE(reinterpret_cast<uintptr_t>(block), kLow) << size << " bytes";
+        blocks.push_back(block);
+    }
+    for (void* block : blocks) free(block);
+    void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    EXPECT_GE(reinterpret_cast<uintptr_t>(page), kLow);
+    VirtualFree(page, 0, MEM_RELEASE);
+    HANDLE heap = HeapCreate(0, 0, 0);
+    void* fromNewHeap = HeapAlloc(heap, 0, 100);
+    EXPECT_GE(reinterpret_cast<uintptr_t>(fromNewHeap), kLow);
+    HeapDestroy(heap);
+}

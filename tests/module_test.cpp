@@ -97,6 +97,11 @@ TEST_F(ModuleTest, ResourcesHoldBothBitmaps) {
     EXPECT_EQ(palette[0].rgbBlue, 0);
     const BYTE* pixels = reinterpret_cast<const BYTE*>(palette + debuggerInfo->biClrUsed);
     for (int i = 0; i < 76 * 25; ++i) ASSERT_EQ(pixels[i], 0) << "byte " << i;
+
+    // The manifest naming the client library's assembly, a 32-bit one: only
+    // the 32-bit module has it.
+    HRSRC manifest = FindResourceA(host::Module(), MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(24));
+    EXPECT_EQ(manifest != nullptr, sizeof(void*) == 4);
 }
 
 TEST_F(ModuleTest, StartupRegistersTheStatusVariablesInOrder) {

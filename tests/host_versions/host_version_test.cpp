@@ -1,7 +1,8 @@
 // Built once per simulator version, each program carrying that version in
 // its own version resource (or none): what start-up publishes, which status
 // variables and handlers it sets up, and what the audio start-up sends. One
-// version-10 program runs in a folder without the client library's assembly.
+// version-10 program runs in a folder without the client library's assembly;
+// the 64-bit build has the 64-bit simulators' versions.
 #include <windows.h>
 #include <winver.h>
 
@@ -21,7 +22,9 @@ const int kMajor = 0, kMinor = 0, kBuild = 0;
 #endif
 const bool kSimConnectHost = kMajor == 10 || kMajor == 1;
 const bool kVersion9Host = kMajor == 9;
-#ifdef KVO_NO_ASSEMBLY
+#if defined(KVO_NO_ASSEMBLY) || defined(_WIN64)
+// No assembly beside the module, or the 64-bit module, which carries no
+// manifest naming one.
 const bool kLinkStarts = false;
 #else
 const bool kLinkStarts = kSimConnectHost;
