@@ -6,6 +6,10 @@
 #include "tests/test_support.h"
 
 int RunPanelhost(const std::string& arguments, std::string* output) {
+    return RunProgram(TestProgramFolder() + "\\panelhost.exe", arguments, output);
+}
+
+int RunProgram(const std::string& program, const std::string& arguments, std::string* output) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
@@ -17,7 +21,7 @@ int RunPanelhost(const std::string& arguments, std::string* output) {
     startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
-    std::string command = "\"" + TestProgramFolder() + "\\panelhost.exe\" " + arguments;
+    std::string command = "\"" + program + "\" " + arguments;
     BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
     CloseHandle(writeEnd);
     output->clear();

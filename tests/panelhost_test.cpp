@@ -17,6 +17,14 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+// The host program the launcher picks when neither a module nor a version
+// is given: that of its own architecture.
+#ifdef _WIN64
+const char kDefaultHost[] = "x64-6";
+#else
+const char kDefaultHost[] = "10";
+#endif
+
 Step Parsed(const char* line) {
     Step step;
     bool empty = true;
@@ -168,8 +176,8 @@ TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
     std::string missing = LineWith(out_, "missing.wav: the sound does not load");
     EXPECT_THAT(missing, HasSubstr("ERROR " + folder_ + "\\sounds.ini:5: "));
     EXPECT_THAT(missing, HasSubstr("Location 5\\nFile " + folder_ + "\\missing.wav"));
-    // The default module is the copy beside the version-10 host program.
-    std::string module = TestProgramFolder() + "\\panelhost\\10\\kvo_sound.dll";
+    // The default module is the copy beside the default host program.
+    std::string module = TestProgramFolder() + "\\panelhost\\" + kDefaultHost + "\\kvo_sound.dll";
     EXPECT_THAT(missing, HasSubstr("then [" + module + "] LSF - Load Sound File Failed\\n" + folder_ + "\\missing.wav"));
     EXPECT_THAT(LineWith(out_, "notriff.wav: the sound does not load"), HasSubstr("MMIOERR_INVALIDFILE"));
     EXPECT_THAT(LineWith(out_, "truncated.wav: the sound does not load"), HasSubstr("Location 8"));
@@ -216,6 +224,7 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
     std::string passing = Write("pass.scn", "gauge " + folder_ + "\\one.ini\nframes 11\nexpect-no-box\n");
     EXPECT_EQ(RunPanelhost("--fast " + passing, &out_), 0) << out_;
     // Each version runs in a program of its own, which the module reads.
+#ifndef _WIN64
     EXPECT_EQ(RunPanelhost("--fast --sim-version 9 " + passing, &out_), 0) << out_;
     EXPECT_THAT(out_, HasSubstr("write     FSVersionMajor = 9 (was 0)"));
     EXPECT_THAT(out_, HasSubstr("panelhost\\9\\kvo_sound.dll"));
@@ -224,12 +233,13 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
     // A module elsewhere finds SimConnect by its own folder: this one has it.
     EXPECT_EQ(RunPanelhost("--fast --module \"" + TestProgramFolder() + "\\kvo_sound.dll\" " + passing, &out_), 0);
     EXPECT_THAT(out_, HasSubstr("it finds SimConnect without --simconnect"));
+#endif
 
     struct Case { std::string arguments, message; } unusable[] = {
         {Write("bad.scn", "start\nframes eleven\n"), "bad.scn:2: frames takes"},
         {Write("global.scn", "global time 5\nframes 1\n"), "global.scn:1: 'global time 5' cannot run here: GLOBAL.DLL"},
         {Write("view.scn", "simconnect view 1\n"), "'simconnect view 1' cannot run here: SimConnect"},
-        {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},
+        {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 (32-bit), 4, 5, 6 (64-bit) or none"},
         {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
         {"--check " + ini + " --fast", "--check takes a path, --sim-folder and --module only"},
         {"--sim-folder C:\\ " + passing, "--sim-folder goes with --check"},

@@ -11,8 +11,8 @@
 
 namespace {
 
-// A module of one's own finds SimConnect where the assembly sits beside it,
-// whatever --simconnect says.
+// A 32-bit module of one's own finds SimConnect where the assembly sits
+// beside it, whatever --simconnect says.
 void WarnOfModuleFolder(const Options& options) {
     std::string library = FolderOf(options.modulePath) + "\\" + kSimConnectAssemblyFolder + "\\SimConnect.dll";
     bool present = GetFileAttributesA(library.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -31,7 +31,7 @@ int RunHost(int argc, char** argv) {
     options.modulePath = ProgramFolder() + "\\kvo_sound.dll";
     int status = ReadOptions(argc, argv, &options);
     if (status != 0) return status;
-    if (options.moduleGiven) WarnOfModuleFolder(options);
+    if (options.moduleGiven && OwnArchitecture() == kArch32) WarnOfModuleFolder(options);
     if (!options.checkConfig.empty()) return RunCheck(options);
     return RunScenarioFile(options);
 }

@@ -24,13 +24,19 @@ const double kSilentVolume = -10000;  // in hundredths of a decibel; 0 in percen
 const size_t kEntryChars = 127;       // [Sounds], [LVars] and GlobalCommands values
 const size_t kControlNameChars = 129; // the eight variable keys of [Config]
 
-// The slot table's layout as the module publishes it.
+// The slot table's layout as the module publishes it. The 64-bit module's
+// buffer pointer takes 8 bytes, after 4 of padding.
+#ifdef _WIN64
+const size_t kSlotRecordBytes = 832;
+const size_t kBufferOffset = 824;
+#else
 const size_t kSlotRecordBytes = 824;
+const size_t kBufferOffset = 820;
+#endif
 const size_t kLoadedOffset = 4;
 const size_t kFailedOffset = 20;
 const size_t kWavPathOffset = 32;
 const size_t kVarNameOffset = 296;
-const size_t kBufferOffset = 820;
 const size_t kPathBytes = 260;
 const int32_t kMaxSlots = 1000;  // MaxSounds as the module clamps it
 
@@ -44,7 +50,7 @@ struct SlotView {
     std::string variable;
     bool loaded;
     bool failed;
-    uint32_t buffer;
+    uintptr_t buffer;  // the module's pointer, whole
 };
 
 struct TableView {

@@ -20,7 +20,7 @@ struct Options {
     std::string checkConfig;  // --check: an INI file, a panel.cfg or an aircraft folder
     std::string simFolder;    // --sim-folder, with --check
     bool moduleGiven = false;
-    std::string simVersion = "10";
+    std::string simVersion;  // empty: the module's architecture's default, 10 or 6
     bool simConnect = false;
     bool noWindow = false;
     bool fast = false;
@@ -36,9 +36,21 @@ const int kExitUnusable = 2;   // the scenario or the command line cannot be use
 // Reads the options; 0 when they can be used, else the exit status (after
 // a line on stderr).
 int ReadOptions(int argc, char** argv, Options* options);
-// panelhost.exe: runs the host program the options ask for, with the same
-// arguments, and returns its exit status.
+// panelhost.exe: runs the host program the options ask for, of the
+// module's architecture, with the same arguments, and returns its exit
+// status.
 int LaunchHost(int argc, char** argv);
+
+// What a module or a program is built for, from its PE header's machine type.
+enum Architecture { kArchUnknown, kArch32, kArch64 };
+Architecture FileArchitecture(const std::string& path);  // unknown: no PE file of x86 or x86-64
+Architecture OwnArchitecture();
+// The simulators of these versions: 10, 9 and 1 are 32-bit, 4, 5 and 6
+// 64-bit; "none" (no version resource) and "" may be either.
+Architecture VersionArchitecture(const std::string& simVersion);
+// False, after one line on stderr, when the module is built for the other
+// architecture than this program (which could not load it).
+bool ModuleFitsThisProgram(const std::string& modulePath);
 // A host program: runs the scenario or the check.
 int RunHost(int argc, char** argv);
 

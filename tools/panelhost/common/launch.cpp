@@ -1,12 +1,42 @@
 // panelhost.exe: the module reads the simulator's version from the program
 // it runs in, and finds SimConnect only where its assembly sits beside the
 // module, so each version, with and without SimConnect, is a program of its
-// own in a folder of its own. This one picks it and passes the command line on.
+// own in a folder of its own; and a 64-bit module loads only into a 64-bit
+// program. This one picks the program and passes the command line on.
 #include <stdio.h>
 
 #include "tools/panelhost/common/common.h"
 
 namespace {
+
+const char* ArchitectureName(Architecture architecture) { return architecture == kArch64 ? "64-bit" : "32-bit"; }
+
+const char* VersionsOf(Architecture architecture) {
+    return architecture == kArch64 ? "4, 5, 6 or none" : "10, 9, 1 or none";
+}
+
+// The host program's folder under panelhost\, or "" (after one line on
+// stderr) when the options ask for a host that cannot run the module.
+std::string HostVariant(const Options& options) {
+    Architecture module = options.moduleGiven ? FileArchitecture(options.modulePath) : kArchUnknown;
+    Architecture version = VersionArchitecture(options.simVersion);
+    if (module != kArchUnknown && version != kArchUnknown && module != version) {
+        fprintf(stderr, "panelhost: %s is a %s module; --sim-version %s is a %s simulator (give %s)\n",
+                options.modulePath.c_str(), ArchitectureName(module), options.simVersion.c_str(),
+                ArchitectureName(version), VersionsOf(module));
+        return "";
+    }
+    Architecture architecture = module != kArchUnknown ? module : version != kArchUnknown ? version : OwnArchitecture();
+    std::string simVersion = options.simVersion;
+    if (simVersion.empty()) simVersion = architecture == kArch64 ? "6" : "10";
+    if (architecture == kArch32) return simVersion + (options.simConnect ? "-simconnect" : "");
+    if (options.simConnect) {
+        fprintf(stderr, "panelhost: --simconnect goes with the 32-bit module only: the 64-bit one never opens "
+                        "a SimConnect link\n");
+        return "";
+    }
+    return "x64-" + simVersion;
+}
 
 // The command line after the program's own name, as the system gave it.
 const char* ArgumentsOf(const char* commandLine) {
@@ -35,7 +65,8 @@ int LaunchHost(int argc, char** argv) {
     int status = ReadOptions(argc, argv, &options);
     if (status != 0) return status;
 
-    std::string variant = options.simVersion + (options.simConnect ? "-simconnect" : "");
+    std::string variant = HostVariant(options);
+    if (variant.empty()) return kExitUnusable;
     std::string program = ProgramFolder() + "\\panelhost\\" + variant + "\\panelhost.exe";
     if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
         fprintf(stderr, "panelhost: the host program %s is missing (build the panelhost target)\n", program.c_str());
@@ -78,4 +109,36 @@ int LaunchHost(int argc, char** argv) {
     CloseHandle(process.hThread);
     if (job != nullptr) CloseHandle(job);
     return static_cast<int>(exitCode);
+}
+
+Architecture FileArchitecture(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr) return kArchUnknown;
+    IMAGE_DOS_HEADER dos = {};
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header = {};
+    bool read = fread(&dos, sizeof dos, 1, file) == 1 && dos.e_magic == IMAGE_DOS_SIGNATURE && dos.e_lfanew > 0 &&
+                fseek(file, dos.e_lfanew, SEEK_SET) == 0 && fread(&signature, sizeof signature, 1, file) == 1 &&
+                signature == IMAGE_NT_SIGNATURE && fread(&header, sizeof header, 1, file) == 1;
+    fclose(file);
+    if (!read) return kArchUnknown;
+    if (header.Machine == IMAGE_FILE_MACHINE_I386) return kArch32;
+    if (header.Machine == IMAGE_FILE_MACHINE_AMD64) return kArch64;
+    return kArchUnknown;
+}
+
+Architecture OwnArchitecture() { return sizeof(void*) == 8 ? kArch64 : kArch32; }
+
+Architecture VersionArchitecture(const std::string& simVersion) {
+    if (simVersion == "10" || simVersion == "9" || simVersion == "1") return kArch32;
+    if (simVersion == "4" || simVersion == "5" || simVersion == "6") return kArch64;
+    return kArchUnknown;
+}
+
+bool ModuleFitsThisProgram(const std::string& modulePath) {
+    Architecture module = FileArchitecture(modulePath);
+    if (module == kArchUnknown || module == OwnArchitecture()) return true;
+    fprintf(stderr, "panelhost: %s is a %s module; this host program is %s (run panelhost.exe, which picks the host)\n",
+            modulePath.c_str(), ArchitectureName(module), ArchitectureName(OwnArchitecture()));
+    return false;
 }

@@ -7,7 +7,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
+    "usage: panelhost [--sim-version 10|9|1|4|5|6|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
     "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n"
     "       panelhost --version\n";
@@ -34,9 +34,8 @@ int ReadOptions(int argc, char** argv, Options* options) {
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
             others = true;
-            if (options->simVersion != "10" && options->simVersion != "9" && options->simVersion != "1" &&
-                options->simVersion != "none")
-                return Usage("--sim-version takes 10, 9, 1 or none");
+            if (VersionArchitecture(options->simVersion) == kArchUnknown && options->simVersion != "none")
+                return Usage("--sim-version takes 10, 9, 1 (32-bit), 4, 5, 6 (64-bit) or none");
         } else if (strcmp(arg, "--simconnect") == 0) {
             options->simConnect = others = true;
         } else if (strcmp(arg, "--no-window") == 0) {

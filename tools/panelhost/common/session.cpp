@@ -36,7 +36,7 @@ std::string FullPath(const std::string& path) {
 bool LoadFreshModule(const Options& options) {
     host::Reset();
     host::ClearMessageBoxes();
-    if (!OpenStandIns(options)) return false;
+    if (!OpenStandIns(options) || !ModuleFitsThisProgram(options.modulePath)) return false;
     if (host::LoadModule(options.modulePath.c_str())) return true;
     fprintf(stderr, "panelhost: cannot load the module %s (error %lu)\n", options.modulePath.c_str(), GetLastError());
     return false;
