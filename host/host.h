@@ -77,6 +77,10 @@ void RunSimClock(bool running);
 void RequireInitializedModuleVars(bool required);
 std::vector<RegisteredVariable> RegisteredVariables();
 
+// From now on a crash of this program ends it with the exception's code
+// (never 0) after one line on stderr.
+void EndOnCrash();
+
 // The 64-bit stand-in takes every free range of the address space below
 // 4 GiB (once) and the room its heaps have there (again each time) before it
 // loads a module, so that every block the module gets lies above 4 GiB.

@@ -59,5 +59,12 @@ if [ ! -f "$WINEPREFIX/.kvo-ready-2" ]; then
   wineserver -w
   touch "$WINEPREFIX/.kvo-ready-2"
 fi
+# A program that crashes ends at once, its backtrace on stderr, instead of
+# waiting for a crash dialog nobody closes until its test's time runs out.
+if [ ! -f "$WINEPREFIX/.kvo-no-crash-dialog" ]; then
+  kvo_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+  wineserver -w
+  touch "$WINEPREFIX/.kvo-no-crash-dialog"
+fi
 # One wineserver for the whole run keeps each test program's start short.
 wineserver -p >/dev/null 2>&1 </dev/null || true

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
             if (strcmp(argv[i], name) == 0) return true;
         return all;
     };
+    host::EndOnCrash();
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SYSTEM_INFO system;
     GetSystemInfo(&system);

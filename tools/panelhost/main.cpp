@@ -4,9 +4,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "host/host.h"
 #include "tools/panelhost/common/common.h"
 
 int main(int argc, char** argv) {
+    host::EndOnCrash();
 #ifdef KVO_PANELHOST_LAUNCHER
     if (argc == 2 && strcmp(argv[1], "--version") == 0) {
         printf("panelhost (kvo_sound) %s\n", KVO_VERSION);
