@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    printf("processors seen by the program: %lu\n\n", system.dwNumberOfProcessors);
+    printf("processors seen by the program: %lu; the program and module: %s\n\n", system.dwNumberOfProcessors,
+           sizeof(void*) == 8 ? "64-bit" : "32-bit");
 
     std::string folder = bench::MakeWorkFolder();
     double start = bench::Now();
