@@ -23,7 +23,11 @@ mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 [ "$(ls "$unpacked")" = "$name" ] || fail "the zip's top level is not the one folder $name: $(ls "$unpacked")"
 cd "$unpacked/$name"
-for file in Gauges/kvo_sound.dll panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/aircraft/aircraft.cfg \
+module32="Gauges/for 32-bit simulators (9, 10, 1)/kvo_sound.dll"
+module64="Gauges/for 64-bit simulators (4, 5, 6)/kvo_sound.dll"
+[ "$(find Gauges -type f | LC_ALL=C sort | tr '\n' '|')" = "$module32|$module64|" ] ||
+  fail "Gauges/ holds: $(find Gauges -type f | tr '\n' ' ')"
+for file in "$module32" "$module64" panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/aircraft/aircraft.cfg \
     example/aircraft/panel/panel.cfg example/aircraft/panel/kvo_sound.gau example/aircraft/panel/kvo_example_cab.cab example/demo.scn \
     docs/USAGE.md docs/USAGE.html README.txt LICENSE.txt CHANGELOG.md; do
   [ -s "$file" ] || fail "$file is missing or empty"
@@ -38,19 +42,46 @@ file_version() {
   [ -n "$at" ] || { echo none; return; }
   od -An -t u2 -j $((at + 8)) -N 8 "$1" | awk '{ print $2 "." $1 "." $4 "." $3 }'
 }
-for program in Gauges/kvo_sound.dll panelhost/panelhost.exe; do
+for program in "$module32" "$module64" panelhost/panelhost.exe; do
   [ "$(file_version "$program")" = "$version.0" ] || fail "$program has file version $(file_version "$program")"
   strings -el "$program" | grep -A1 -x ProductName | grep -qx kvo_sound || fail "$program: no ProductName kvo_sound"
   strings -el "$program" | grep -A1 -x ProductVersion | grep -qx "$version" || fail "$program: no ProductVersion $version"
 done
 # The host programs keep the simulator's version: the module reads that one.
-host_version="$(file_version panelhost/panelhost/10/panelhost.exe)"
-[ "$host_version" = 10.0.61637.0 ] || fail "the version-10 host program has file version $host_version"
+for host in 10:10.0.61637.0 x64-6:6.1.11.0 x64-none:none; do
+  host_version="$(file_version "panelhost/panelhost/${host%%:*}/panelhost.exe")"
+  [ "$host_version" = "${host#*:}" ] || fail "the ${host%%:*} host program has file version $host_version"
+done
 
-exports="$(i686-w64-mingw32-objdump -p Gauges/kvo_sound.dll |
-  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/{ /^\t\[/p }' | awk '{ print $NF }' | LC_ALL=C sort | tr '\n' ' ')"
-[ "$exports" = "ImportTable Linkage " ] || fail "the module exports: $exports"
-if i686-w64-mingw32-objdump -h Gauges/kvo_sound.dll panelhost/*.exe panelhost/panelhost/*/*.exe panelhost/panelhost/*/*.dll | grep -q '\.debug'; then
+# Each module's machine type, its exports (exactly the two records) and
+# whether it names the client library's assembly; every shipped program's
+# machine type matches the module beside it.
+machine() { objdump -f "$1" | sed -n 's/.*file format //p'; }
+check_module() {
+  local module="$1" format="$2" objdump="$3" manifest="$4"
+  [ "$(machine "$module")" = "$format" ] || fail "$module is $(machine "$module"), not $format"
+  local exports
+  exports="$($objdump -p "$module" |
+    sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/{ /^\t\[/p }' | awk '{ print $NF }' | LC_ALL=C sort | tr '\n' ' ')"
+  [ "$exports" = "ImportTable Linkage " ] || fail "$module exports: $exports"
+  if [ "$manifest" = yes ]; then
+    grep -qa Microsoft.FlightSimulator.SimConnect "$module" || fail "$module has no SimConnect manifest"
+  elif grep -qa Microsoft.FlightSimulator.SimConnect "$module"; then
+    fail "$module names the 32-bit SimConnect assembly"
+  fi
+}
+check_module "$module32" pei-i386 i686-w64-mingw32-objdump yes
+check_module "$module64" pei-x86-64 x86_64-w64-mingw32-objdump no
+for file in panelhost/*.exe panelhost/panelhost/*/*.exe panelhost/panelhost/*/*.dll; do
+  case "$file" in
+    panelhost/panelhost/x64-*) expected=pei-x86-64 ;;
+    *) expected=pei-i386 ;;
+  esac
+  [ "$(machine "$file")" = "$expected" ] || fail "$file is $(machine "$file"), not $expected"
+done
+cmp -s "$module64" panelhost/panelhost/x64-6/kvo_sound.dll || fail "the 64-bit hosts run another module than the shipped one"
+if objdump -h "$module32" "$module64" panelhost/*.exe panelhost/panelhost/*/*.exe panelhost/panelhost/*/*.dll |
+    grep -q '\.debug'; then
   fail "debug sections in the shipped binaries"
 fi
 
@@ -59,8 +90,14 @@ said="$(wine panelhost/panelhost.exe --version </dev/null | tr -d '\r')"
 wine panelhost/panelhost.exe --check example/aircraft </dev/null >check.log 2>&1 ||
   { cat check.log; fail "panelhost --check on the example aircraft"; }
 grep -q "^check: 0 errors, 0 warnings" check.log || { cat check.log; fail "the example aircraft did not check clean"; }
-wine panelhost/panelhost.exe --quiet example/demo.scn </dev/null >demo.log 2>&1 ||
-  { cat demo.log; fail "the demo scenario"; }
+# Each shipped module runs the demo once, in a host program of its own
+# architecture (the only kind that can load it).
+for module in "$module32" "$module64"; do
+  wine panelhost/panelhost.exe --quiet --module "$module" example/demo.scn </dev/null >demo.log 2>&1 ||
+    { cat demo.log; fail "the demo scenario with $module"; }
+done
+wine panelhost/panelhost.exe --check example/aircraft --module "$module64" </dev/null >check64.log 2>&1 ||
+  { cat check64.log; fail "panelhost --check on the example aircraft with the 64-bit module"; }
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
