@@ -16,7 +16,9 @@ struct SimConnectRecv {
     uint32_t dwID;       // kind of message
 };
 
-// A subscribed system event, delivered with the client's own event id.
+// A subscribed system event, delivered with the client's own event id. (The
+// 64-bit hosts' own library appends a dwFlags; only the 32-bit module, which
+// reads these 24 bytes, ever opens a link.)
 struct SimConnectRecvEvent {
     SimConnectRecv header;
     uint32_t uGroupID;
