@@ -210,8 +210,9 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
     EXPECT_EQ(RunPanelhost("--fast --trace-all " + scenario, &out_), 1);
     EXPECT_THAT(out_, HasSubstr("write     FSSimIsPaused = 0 (unchanged)"));
     EXPECT_EQ(RunPanelhost("--fast --quiet " + scenario, &out_), 1);
-    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2) << out_;  // nothing but the failures
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 3) << out_;  // the failures and the closing line
     EXPECT_THAT(out_, HasSubstr("FAILED    line 4"));
+    EXPECT_THAT(out_, HasSubstr("done      3 expectations, 2 failed"));
 
     std::string passing = Write("pass.scn", "gauge " + folder_ + "\\one.ini\nframes 11\nexpect-no-box\n");
     EXPECT_EQ(RunPanelhost("--fast " + passing, &out_), 0) << out_;
@@ -232,15 +233,59 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
         {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 or none"},
         {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
         {"--check " + ini + " --fast", "--check takes a path, --sim-folder and --module only"},
-        {"--sim-folder C:\\ " + passing, "--sim-folder goes with --check"},
+        {"--sim-folder \"" + folder_ + "\\absent\" " + passing, "the simulator folder"},
         {"--module \"" + folder_ + "\\good.wav\" " + passing, "cannot load the module"},
         {"--check " + ini + " --module \"" + folder_ + "\\good.wav\"", "cannot load the module"},
         {"", "no scenario given"},
+        {Write("allow.scn", "allow-boxes now\n"), "allow-boxes takes nothing"},
     };
     for (const Case& c : unusable) {
         EXPECT_EQ(RunPanelhost(c.arguments, &out_), 2) << c.arguments << "\n" << out_;
         EXPECT_THAT(out_, HasSubstr(c.message)) << c.arguments;
     }
+}
+
+// Boxes nobody expected and expectations on names only the scenario used
+// fail the run; --sim-folder places the panel's own dotted parameters.
+TEST_F(PanelhostCommandLine, StrictScenarios) {
+    Write("missing.ini", "[Config]\nMaxSounds=2\n[Sounds]\nSound00=good.wav\nSound01=absent.wav\n");
+    std::string body = "gauge " + folder_ + "\\missing.ini\nframes 11\nset kvo_xml_id_01 1\nframes 1\n";
+    std::string silent = Write("silent.scn", body + "expect kvo_xml_id_00 0\n");
+    EXPECT_EQ(RunPanelhost("--fast " + silent, &out_), 1) << out_;
+    EXPECT_THAT(LineWith(out_, "FAILED    a box that no expect-box takes (frame 12)"), HasSubstr("Location 5"));
+    EXPECT_THAT(out_, HasSubstr("LSF - Load Sound File Failed\\n" + folder_ + "\\absent.wav"));
+    EXPECT_THAT(out_, HasSubstr("done      1 expectations, 2 failed"));
+    EXPECT_EQ(RunPanelhost("--fast --quiet " + silent, &out_), 1) << out_;
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 3) << out_;
+    // Taken in order by expect-box, or allowed by a scenario that only watches.
+    std::string taken = Write("taken.scn", body + "expect-box \"Location 5\"\nexpect-box \"LSF\"\n");
+    EXPECT_EQ(RunPanelhost("--fast " + taken, &out_), 0) << out_;
+    std::string watching = Write("watching.scn", "allow-boxes\n" + body);
+    EXPECT_EQ(RunPanelhost("--fast --quiet " + watching, &out_), 0) << out_;
+    EXPECT_EQ(out_, "    12  done      0 expectations, 0 failed\r\n");
+    // One box taken, the other left: the run still fails.
+    std::string half = Write("half.scn", body + "expect-box \"Location 5\"\n");
+    EXPECT_EQ(RunPanelhost("--fast " + half, &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("a box that no expect-box takes (frame 12): [" ));
+    EXPECT_THAT(out_, Not(HasSubstr("takes (frame 12): [" + TestProgramFolder() + "\\panelhost\\10\\kvo_sound.dll] Error")));
+
+    std::string own = Write("own.scn", "gauge " + folder_ + "\\missing.ini\nframes 11\nset t_chmie 1\n"
+                                       "expect t_chmie 1\nset KVOGlobals 2\nframes 1\nexpect UserMutedSounds 1\n");
+    EXPECT_EQ(RunPanelhost("--fast " + own, &out_), 1) << out_;
+    EXPECT_THAT(LineWith(out_, "FAILED    line 4: expect t_chmie 1"), HasSubstr("only the scenario touched it"));
+    EXPECT_THAT(out_, HasSubstr("2 expectations, 1 failed"));
+
+    // The panel's own line, ".\\SimObjects\\...", under the simulator folder given.
+    CreateDirectoryA((folder_ + "\\SimObjects").c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\SimObjects\\plane").c_str(), nullptr);
+    Write("SimObjects\\plane\\sound.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=.\\good.wav\n");
+    std::string panel = Write("panel.scn", "gauge .\\SimObjects\\plane\\sound.ini\nframes 11\nset kvo_xml_id_00 1\n"
+                                           "frames 1\nexpect kvo_xml_id_00 1\n");
+    EXPECT_EQ(RunPanelhost("--fast --sim-folder \"" + folder_ + "\" " + panel, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("simulator folder " + folder_));
+    // Without it the dot is the host program's folder, where there is no such file.
+    EXPECT_EQ(RunPanelhost("--fast " + panel, &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("Config File Not Found"));
 }
 
 }  // namespace

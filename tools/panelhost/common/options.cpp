@@ -8,7 +8,7 @@ namespace {
 
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|none] [--simconnect] [--module PATH] [--no-window]\n"
-    "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
+    "                 [--fast] [--quiet] [--trace-all] [--sim-folder DIR] SCENARIO\n"
     "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n"
     "       panelhost --version\n";
 
@@ -60,7 +60,6 @@ int ReadOptions(int argc, char** argv, Options* options) {
             return Usage("--check takes a path, --sim-folder and --module only");
         return 0;
     }
-    if (!options->simFolder.empty()) return Usage("--sim-folder goes with --check");
     if (options->scenarioPath.empty()) return Usage("no scenario given");
     return 0;
 }

@@ -131,15 +131,17 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
     if (command == "gauge") {
         step->kind = kStepGauge;
         step->text[0] = GaugeParameter(step->source);
-    } else if (command == "debugger" || command == "start" || command == "stop" || command == "expect-no-box") {
+    } else if (command == "debugger" || command == "start" || command == "stop" || command == "expect-no-box" ||
+               command == "allow-boxes") {
         if (args != 0) {
             *reason = command + " takes nothing after it";
             return false;
         }
-        step->kind = command == "debugger" ? kStepDebugger
-                     : command == "start"  ? kStepStart
-                     : command == "stop"   ? kStepStop
-                                           : kStepExpectNoBox;
+        step->kind = command == "debugger"        ? kStepDebugger
+                     : command == "start"         ? kStepStart
+                     : command == "stop"          ? kStepStop
+                     : command == "allow-boxes"   ? kStepAllowBoxes
+                                                  : kStepExpectNoBox;
     } else if (command == "frames" || command == "wait") {
         bool frames = command == "frames";
         if (args != 1 || !ParseInteger(w[1], 0, frames ? kMaxFrames : kMaxWait, &number))

@@ -26,6 +26,7 @@ enum StepKind {
     kStepExpectBox,    // text[0]: with "\n" turned into line breaks
     kStepExpectNoBox,
     kStepStop,
+    kStepAllowBoxes,   // boxes that no expect-box takes do not fail the run
 };
 
 struct Step {
