@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
+#include <math.h>
 #include <string>
 
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
 #include "tests/wav_files.h"
 #include "tools/panelhost/scenario/scenario.h"
+#include "tools/panelhost/scenario/script.h"
 
 namespace {
 
@@ -137,6 +140,130 @@ TEST(ScenarioReader, WholeScenarioKeepsLineNumbers) {
         EXPECT_FALSE(ParseScenario(c.text, &steps, &line, &reason));
         EXPECT_EQ(line, 0);
         EXPECT_THAT(reason, HasSubstr(c.reason));
+    }
+}
+
+// A script run against a store of its own: L: variables in a map, the
+// events it sends in a list.
+struct ScriptRun {
+    std::map<std::string, double> lvars, avars, gvars;
+    std::vector<std::string> keys;
+    std::vector<std::string> unset;
+    ScriptWorld world;
+    ScriptRun() {
+        world.readL = [this](const std::string& name) { return lvars[name]; };
+        world.writeL = [this](const std::string& name, double value) { lvars[name] = value; };
+        world.sendKey = [this](const std::string& name, double value) {
+            keys.push_back(name + "=" + std::to_string(static_cast<int>(value)));
+        };
+        world.unsetA = [this](const std::string& name) { unset.push_back(name); };
+        world.avars = &avars;
+        world.gvars = &gvars;
+    }
+    // The number left on top, or NaN when the script does not compile or run.
+    double Top(const std::string& text) {
+        CompiledScript script;
+        std::string token, problem;
+        size_t offset = 0;
+        if (!CompileScript(text, &script, &token, &offset)) return NAN;
+        double top = 0;
+        if (!RunScript(script, &world, &problem, &offset, &top)) return NAN;
+        return top;
+    }
+};
+
+TEST(ScriptLanguage, ArithmeticComparisonsAndLogic) {
+    ScriptRun run;
+    struct Case { const char* script; double top; } cases[] = {
+        {"1 2 +", 3}, {"7 2 -", 5}, {"3 4 *", 12}, {"9 2 /", 4.5}, {"9 4 %", 1}, {"2 10 pow", 1024},
+        {"5 neg", -5}, {"5 /-/", -5}, {"5 ++", 6}, {"5 --", 4}, {"1 0 /", 0},
+        {"2 2 ==", 1}, {"2 3 !=", 1}, {"3 2 >", 1}, {"3 2 <", 0}, {"2 2 >=", 1}, {"3 2 <=", 0},
+        {"3 2 &gt;", 1}, {"2 3 &lt;=", 1},
+        {"1 0 and", 0}, {"1 0 or", 1}, {"1 1 &&", 1}, {"0 0 ||", 0}, {"0 !", 1}, {"2 !", 0},
+        {"12 10 &", 8}, {"12 3 |", 15}, {"12 10 ^", 6}, {"1 4 <<", 16}, {"16 2 >>", 4}, {"0 ~", -1},
+        {"3 8 min", 3}, {"3 8 max", 8}, {"-4.5 abs", 4.5}, {"2.7 flr", 2}, {"2.1 ceil", 3}, {"2.5 near", 3},
+        {"5 1 10 rng", 1}, {"11 1 10 rng", 0},
+        {"30 25 20 10 4 2 case", 25}, {"30 25 20 10 4 0 case 1 +", 11},
+        {"'on' 'on' ==", 1}, {"'on' 'off' ==", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(run.Top(c.script), c.top) << c.script;
+}
+
+TEST(ScriptLanguage, StackRegistersAndBlocks) {
+    ScriptRun run;
+    EXPECT_EQ(run.Top("4 d *"), 16);
+    EXPECT_EQ(run.Top("1 2 p"), 1);
+    EXPECT_EQ(run.Top("8 2 r /"), 0.25);
+    EXPECT_EQ(run.Top("1 2 3 c 9"), 9);
+    EXPECT_EQ(run.Top("7 s3 p 1 l3 +"), 8);
+    EXPECT_EQ(run.Top("7 sp49 l49 l49 *"), 49);
+    EXPECT_EQ(run.Top("1 if{ 10 } els{ 20 }"), 10);
+    EXPECT_EQ(run.Top("0 if{ 10 } els{ 20 }"), 20);
+    EXPECT_EQ(run.Top("0 if{ 10 } 30"), 30);
+    EXPECT_EQ(run.Top("1 1 if{ 0 if{ 5 } els{ 6 } 1 + } els{ 7 }"), 7);  // nested: 6 + 1
+    EXPECT_EQ(run.Top("1 if{ 2 quit } 3"), 2);
+    EXPECT_EQ(run.Top("1 if{2}els{3}"), 2);
+}
+
+TEST(ScriptLanguage, VariablesAndEvents) {
+    ScriptRun run;
+    run.avars["general eng rpm:1"] = 2400;
+    // A loop started when the A: variable passes a value, its volume from it.
+    EXPECT_EQ(run.Top("(A:GENERAL ENG RPM:1, rpm) 1000 &gt; if{ 2 (&gt;L:engine, enum) } "
+                      "(A:General Eng Rpm:1, rpm) 10 / (>L:engine_volume, number) (L:engine)"), 2);
+    EXPECT_EQ(run.lvars["engine"], 2);
+    EXPECT_EQ(run.lvars["engine_volume"], 240);
+    // A switch that toggles and sends its events; G: variables are the gauge's own.
+    run.Top("(G:Var1) ! d (>G:Var1) if{ 1 (>L:click) (>K:TOGGLE_SOUND) } 5 (>K:SOUND_ON)");
+    EXPECT_EQ(run.gvars["var1"], 1);
+    EXPECT_EQ(run.lvars["click"], 1);
+    ASSERT_EQ(run.keys.size(), 2u);
+    EXPECT_EQ(run.keys[0], "TOGGLE_SOUND=0");
+    EXPECT_EQ(run.keys[1], "SOUND_ON=5");
+    // An A: variable never set reads 0, and says so once.
+    EXPECT_EQ(run.Top("(A:ENG COMBUSTION:2, bool) (A:ENG COMBUSTION:2, bool) +"), 0);
+    EXPECT_EQ(run.unset, std::vector<std::string>{"ENG COMBUSTION:2"});
+    run.world.absoluteTime = 12.5;
+    EXPECT_EQ(run.Top("(P:ABSOLUTE TIME, seconds)"), 12.5);
+}
+
+TEST(ScriptLanguage, WhatItDoesNotKnowIsNamed) {
+    struct Case { const char* script; const char* token; size_t offset; } refused[] = {
+        {"1 2 scat", "scat", 4},
+        {"(E:LOCAL TIME, seconds)", "(E:LOCAL TIME, seconds)", 0},
+        {"(M:Event) 'LeftSingle' scmp", "(M:Event)", 0},
+        {"(K:TOGGLE_SOUND)", "(K:TOGGLE_SOUND)", 0},
+        {"1 if{ 2", "if{", 2},
+        {"2 }", "}", 2},
+        {"1 els{ 2 }", "els{", 2},
+        {"s50", "s50", 0},
+        {"@Macro", "@Macro", 0},
+        {"1 2 ?", "?", 4},
+    };
+    for (const Case& c : refused) {
+        CompiledScript script;
+        std::string token;
+        size_t offset = 99;
+        EXPECT_FALSE(CompileScript(c.script, &script, &token, &offset)) << c.script;
+        EXPECT_EQ(token, c.token) << c.script;
+        EXPECT_EQ(offset, c.offset) << c.script;
+    }
+    // A run stops at the token that cannot go on, and says why; no value is made up.
+    struct Stop { const char* script; const char* problem; size_t offset; } stops[] = {
+        {"1 +", "empty stack", 2},
+        {"'a' 1 +", "a string is where a number is needed", 6},
+        {"1 2 3 3 5 case", "outside its values", 10},
+        {"(P:LOCAL TIME, seconds)", "not known to this stand-in", 0},
+    };
+    ScriptRun run;
+    for (const Stop& c : stops) {
+        CompiledScript script;
+        std::string token, problem;
+        size_t offset = 99;
+        ASSERT_TRUE(CompileScript(c.script, &script, &token, &offset)) << c.script << ": " << token;
+        EXPECT_FALSE(RunScript(script, &run.world, &problem, &offset)) << c.script;
+        EXPECT_THAT(problem, HasSubstr(c.problem)) << c.script;
+        EXPECT_EQ(offset, c.offset) << c.script;
     }
 }
 

@@ -68,6 +68,8 @@ bool ParseNumberWord(const std::string& word, double* value) {
 // "(L:name, unit)", "(>A:NAME:1, rpm)": the letter, the name and the unit.
 bool ParseVariable(const std::string& inside, ScriptToken* token) {
     std::string body = inside;
+    // Text not yet decoded from XML still writes its > as &gt;.
+    if (body.compare(0, 4, "&gt;") == 0) body = ">" + body.substr(4);
     bool write = !body.empty() && body[0] == '>';
     if (write) body = body.substr(1);
     if (body.size() < 2 || body[1] != ':') return false;
