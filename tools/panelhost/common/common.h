@@ -26,6 +26,7 @@ struct Options {
     bool fast = false;
     bool quiet = false;
     bool traceAll = false;
+    bool listen = false;      // --listen: scenarioPath is the INI, panel.cfg or aircraft folder
 };
 
 // Exit statuses.

@@ -59,42 +59,6 @@ bool AddDebuggerGauge(Run* run) {
     return true;
 }
 
-bool Start(Run* run) {
-    if (run->started) return true;
-    host::StartModule();
-    run->started = true;
-    TraceModule();
-    if (run->gauges.empty() && !AddSoundGauge(*run, "")) return false;
-    for (const std::string& parameter : run->gauges)
-        if (!AddSoundGauge(*run, parameter)) return false;
-    for (int i = 0; i < run->debuggersAsked; ++i)
-        if (!AddDebuggerGauge(run)) return false;
-    return true;
-}
-
-void Stop(Run* run) {
-    if (!run->started) return;
-    host::KillGauges();
-    host::StopModule();
-    run->started = false;
-    run->debuggers.clear();
-    TraceModule();
-}
-
-void RunFrames(Run* run, int64_t count) {
-    for (int64_t i = 0; i < count; ++i) {
-        if (!run->options->fast) {
-            double now = Now();
-            if (run->nextFrameDue > now) Sleep(static_cast<DWORD>(run->nextFrameDue - now));
-            now = Now();
-            run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
-                                kFrameMilliseconds;
-        }
-        host::RunFrame();
-        TraceModule();
-    }
-}
-
 void Failure(Run* run, const Step& step, const std::string& why) {
     ++run->failures;
     SayFailure("line %d: %s: %s", step.line, step.source.c_str(), why.c_str());
@@ -197,7 +161,8 @@ void SendSimConnect(const Step& step) {
     TraceModule();
 }
 
-// Runs one step; false when the run cannot go on.
+}  // namespace
+
 bool RunStep(Run* run, const Step& step) {
     switch (step.kind) {
     case kStepGauge:
@@ -215,9 +180,9 @@ bool RunStep(Run* run, const Step& step) {
         ExpectDebug(run, step);
         return true;
     case kStepStart:
-        return Start(run);
+        return StartPanel(run);
     case kStepFrames:
-        if (!Start(run)) return false;
+        if (!StartPanel(run)) return false;
         RunFrames(run, step.count);
         return true;
     case kStepWait:
@@ -267,10 +232,23 @@ bool RunStep(Run* run, const Step& step) {
     case kStepAllowBoxes:
         run->allowBoxes = true;
         return true;
+    case kStepAircraft:
+        return LoadAircraft(run, InSimFolder(*run, Expanded(*run, step.text[0])));
+    case kStepAvar:
+        run->xml.avars[Folded(step.name)] = step.value;
+        return true;
+    case kStepClickGauge: {
+        std::string why;
+        if (!StartPanel(run)) return false;
+        if (!ClickXmlGauge(run, step.name, step.count, &why)) Failure(run, step, why);
+        return true;
+    }
     default:
         return false;
     }
 }
+
+namespace {
 
 bool IsEcho(StepKind kind) {
     return kind != kStepExpect && kind != kStepExpectBox && kind != kStepExpectNoBox && kind != kStepPrint &&
@@ -289,6 +267,44 @@ void FailUntakenBoxes(Run* run) {
 }
 
 }  // namespace
+
+bool StartPanel(Run* run) {
+    if (run->started) return true;
+    host::StartModule();
+    run->started = true;
+    TraceModule();
+    if (run->gauges.empty() && !AddSoundGauge(*run, "")) return false;
+    for (const std::string& parameter : run->gauges)
+        if (!AddSoundGauge(*run, parameter)) return false;
+    for (int i = 0; i < run->debuggersAsked; ++i)
+        if (!AddDebuggerGauge(run)) return false;
+    return true;
+}
+
+void Stop(Run* run) {
+    if (!run->started) return;
+    host::KillGauges();
+    host::StopModule();
+    run->started = false;
+    run->debuggers.clear();
+    TraceModule();
+}
+
+void RunFrames(Run* run, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        if (!run->options->fast) {
+            double now = Now();
+            if (run->nextFrameDue > now) Sleep(static_cast<DWORD>(run->nextFrameDue - now));
+            now = Now();
+            run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
+                                kFrameMilliseconds;
+        }
+        // As the simulator updates the gauges: the XML gauges' code before the module's pre-update.
+        RunXmlGauges(run);
+        host::RunFrame();
+        TraceModule();
+    }
+}
 
 bool RefuseSteps(const Options& options, const std::string& source, const std::vector<Step>& steps) {
     bool usable = true;

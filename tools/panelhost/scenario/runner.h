@@ -8,6 +8,7 @@
 
 #include "tools/panelhost/common/common.h"
 #include "tools/panelhost/scenario/scenario.h"
+#include "tools/panelhost/scenario/xml_runner.h"
 
 // A run of scenario lines against the module: a scenario file's, or those
 // typed at the console.
@@ -26,6 +27,7 @@ struct Run {
     double nextFrameDue = 0;          // milliseconds on the performance counter
     size_t callsNoted = 0;            // service calls whose names are in `touched`
     std::set<std::string> touched;    // folded names the module or an XML gauge used
+    XmlPanel xml;                     // the aircraft's XML gauges
 };
 
 // True, after a line on stderr for each, when steps cannot run with these options.
@@ -33,6 +35,14 @@ bool RefuseSteps(const Options& options, const std::string& source, const std::v
 // Loads the module and enters --sim-folder; false (after a line on stderr)
 // when the run cannot start.
 bool OpenRun(const Options& options, const std::string& scenarioFolder, Run* run);
+// Starts the module and adds the panel's gauges, once; false when a gauge
+// cannot be added.
+bool StartPanel(Run* run);
+void Stop(Run* run);
+// Runs frames at the simulator's rate (at once with --fast), tracing them.
+void RunFrames(Run* run, int64_t count);
+// Runs one line; false when the run cannot go on.
+bool RunStep(Run* run, const Step& step);
 // Echoes and runs one line; false when the run cannot go on.
 bool RunLine(Run* run, const Step& step);
 // Stops and unloads the module, fails the boxes no expect-box took and
@@ -40,5 +50,8 @@ bool RunLine(Run* run, const Step& step);
 int CloseRun(Run* run, bool ran);
 
 int RunScenario(const Options& options, const std::vector<Step>& steps);
+// --listen: the panel, an INI or an aircraft, run at the simulator's rate
+// while lines are read from the console or a pipe.
+int RunListen(const Options& options);
 // Reads the scenario file the options name and runs it.
 int RunScenarioFile(const Options& options);
