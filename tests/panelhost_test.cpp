@@ -68,6 +68,20 @@ TEST(ScenarioReader, GoodLines) {
     EXPECT_EQ(Parsed("global time 255").parameter, 255);
     EXPECT_EQ(Parsed("global sound -3").kind, kStepGlobalSound);
     EXPECT_EQ(Parsed("click right").name, "right");
+    EXPECT_EQ(Parsed("allow-boxes").kind, kStepAllowBoxes);
+
+    Step aircraft = Parsed("aircraft \"C:\\My Planes\\kvo\"  # the folder");
+    EXPECT_EQ(aircraft.kind, kStepAircraft);
+    EXPECT_EQ(aircraft.text[0], "C:\\My Planes\\kvo");
+    Step avar = Parsed("avar \"GENERAL ENG RPM:1\" 2400.5");
+    EXPECT_EQ(avar.kind, kStepAvar);
+    EXPECT_EQ(avar.name, "GENERAL ENG RPM:1");
+    EXPECT_EQ(avar.value, 2400.5);
+    EXPECT_EQ(Parsed("avar \"A:ENG COMBUSTION:2\" 1").name, "ENG COMBUSTION:2");  // the letter as scripts write it
+    Step click = Parsed("click Switches 3");
+    EXPECT_EQ(click.kind, kStepClickGauge);
+    EXPECT_EQ(click.name, "Switches");
+    EXPECT_EQ(click.count, 3);
 
     for (const char* blank : {"", "   ", "\t# only a comment", "#"}) {
         Step step;
@@ -104,6 +118,11 @@ TEST(ScenarioReader, BadLinesSayWhy) {
         {"expect-box LSF failed", "double quotes"},
         {"start now", "start takes nothing"},
         {"print", "print NAME"},
+        {"aircraft", "aircraft PATH"},
+        {"avar RPM", "avar \"GENERAL ENG RPM:1\" 2400"},
+        {"avar \"RPM:1\" fast", "'fast' is not a number"},
+        {"click Switches -1", "click GAUGE N"},
+        {"click Switches 1 2", "left or right"},
     };
     for (const Case& c : cases) {
         Step step;
@@ -413,6 +432,53 @@ TEST_F(PanelhostCommandLine, StrictScenarios) {
     // Without it the dot is the host program's folder, where there is no such file.
     EXPECT_EQ(RunPanelhost("--fast " + panel, &out_), 1) << out_;
     EXPECT_THAT(out_, HasSubstr("Config File Not Found"));
+}
+
+// The test aircraft run through its own gauges: the build's copy, under its
+// own simulator folder; what the run says about the gauges it loads.
+TEST_F(PanelhostCommandLine, AircraftGaugesRun) {
+    std::string sim = TestProgramFolder() + "\\..\\aircraft_run";
+    std::string scenario = "\"" + sim + "\\run.scn\"";
+    EXPECT_EQ(RunPanelhost("--fast --sim-folder \"" + sim + "\" " + scenario, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("expectations, 0 failed"));
+    EXPECT_THAT(LineWith(out_, "the XML gauge Engine from"), HasSubstr("run_cab.cab\\Engine.xml"));
+    EXPECT_THAT(LineWith(out_, "xml key   K:SOUND_TOGGLE (65552)"), HasSubstr("to the module's key handler"));
+    // The gauge with a token outside the language is left out, by file and line.
+    EXPECT_THAT(LineWith(out_, "'(E:LOCAL TIME, seconds)' is outside the script language"),
+                HasSubstr("Clock.xml:7: "));
+    EXPECT_THAT(out_, Not(HasSubstr("run_clock_ticks")));
+
+    // Clicks that find no code, a gauge's run-time stop, and an A: read before it was set.
+    std::string lines = "aircraft " + sim + "\\SimObjects\\Airplanes\\kvo_run\\panel\\panel.cfg\n"
+                        "frames 11\nclick Nothing 0\nclick Engine 1\nexpect run_clock_ticks 0\n";
+    EXPECT_EQ(RunPanelhost("--fast --sim-folder \"" + sim + "\" " + Write("clicks.scn", lines), &out_), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("line 3: click Nothing 0: no XML gauge of that name is loaded"));
+    EXPECT_THAT(out_, HasSubstr("line 4: click Engine 1: the gauge has 1 mouse areas"));
+    EXPECT_THAT(out_, HasSubstr("A:GENERAL ENG RPM:1 is read before an avar line set it: it reads 0"));
+    EXPECT_THAT(out_, HasSubstr("line 5: expect run_clock_ticks 0: no such variable"));
+}
+
+// A piped console session: the slot table, a loop tuned and panned, the line
+// to paste, a once played again while it plays, stop all and quit.
+TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
+    std::string ini = Write("listen.ini", "[Config]\nMaxSounds=2\n[Sounds]\nSound00=good.wav\nSound01=good.wav,-300\n"
+                                          "[LVars]\nLvar01=tone_loop\n");
+    std::string input = "list\nloop tone_loop\nvolume tone_loop -12.5\npan 1 -50\nframes 1\nexpect tone_loop 2\n"
+                        "volume 1 3\nplay 0\nplay 0\nplay nothing\nmute\nfly\nstop all\nframes 1\n"
+                        "expect tone_loop 0\nquit\nframes 100\n";
+    EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, input, &out_), 0) << out_;
+    EXPECT_THAT(LineWith(out_, "slot       1  tone_loop"), HasSubstr("Sound01=good.wav,-300"));
+    EXPECT_THAT(LineWith(out_, "slot       0  kvo_xml_id_00"), HasSubstr("Sound00=good.wav"));
+    EXPECT_THAT(out_, HasSubstr("write     kvo_loop_played = 1 (was 0)"));
+    EXPECT_THAT(out_, HasSubstr("tuned     Sound01=good.wav,-1250   (paste into " + folder_ + "\\listen.ini)"));
+    EXPECT_THAT(out_, HasSubstr("write     tone_loop = 2 (was 5)"));  // the pan served on the loop
+    EXPECT_THAT(out_, HasSubstr("volume takes decibels from -100 to 0"));
+    EXPECT_THAT(out_, HasSubstr("no slot nothing: give its number or its variable"));
+    EXPECT_THAT(out_, HasSubstr("write     UserMutedSounds = 1 (was 0)"));
+    EXPECT_THAT(out_, HasSubstr("unknown command 'fly'"));
+    EXPECT_THAT(out_, HasSubstr("write     tone_loop = 0 (was 2)"));
+    EXPECT_THAT(out_, HasSubstr("done      2 expectations, 0 failed"));
+    EXPECT_THAT(out_, Not(HasSubstr("typed     frames 100")));  // nothing after quit
 }
 
 }  // namespace
