@@ -242,6 +242,8 @@ TEST(ScriptLanguage, VariablesAndEvents) {
     // An A: variable never set reads 0, and says so once.
     EXPECT_EQ(run.Top("(A:ENG COMBUSTION:2, bool) (A:ENG COMBUSTION:2, bool) +"), 0);
     EXPECT_EQ(run.unset, std::vector<std::string>{"ENG COMBUSTION:2"});
+    // A macro's text keeps the blanks and line breaks of its definition.
+    EXPECT_EQ(run.Top("3 (>\n      L:spaced, number\n    ) (\n L:spaced, number\n )"), 3);
     run.world.absoluteTime = 12.5;
     EXPECT_EQ(run.Top("(P:ABSOLUTE TIME, seconds)"), 12.5);
 }
@@ -456,6 +458,16 @@ TEST_F(PanelhostCommandLine, AircraftGaugesRun) {
     EXPECT_THAT(out_, HasSubstr("line 4: click Engine 1: the gauge has 1 mouse areas"));
     EXPECT_THAT(out_, HasSubstr("A:GENERAL ENG RPM:1 is read before an avar line set it: it reads 0"));
     EXPECT_THAT(out_, HasSubstr("line 5: expect run_clock_ticks 0: no such variable"));
+
+    // The example aircraft: its parameter "\\..\\sound.ini" is taken from its own
+    // module file's folder, not from panelhost's, and its gauges drive the sounds.
+    std::string bin = TestProgramFolder();
+    std::string example = bin.substr(0, bin.find_last_of('\\')) + "\\examples\\aircraft";
+    lines = "aircraft " + example + "\nframes 11\navar \"GENERAL ENG COMBUSTION:1\" 1\nframes 2\n"
+            "expect demo_engine 2\nclick Buttons 0\nframes 1\nexpect demo_chime 1\nexpect-no-box\n";
+    EXPECT_EQ(RunPanelhost("--fast " + Write("example.scn", lines), &out_), 0) << out_;
+    EXPECT_THAT(LineWith(out_, "kvo_sound!Sound \\..\\sound.ini: from the module"),
+                HasSubstr(example + "\\panel\\kvo_sound.gau, " + example + "\\panel\\..\\sound.ini"));
 }
 
 // A piped console session: the slot table, a loop tuned and panned, the line

@@ -4,6 +4,7 @@
 // or in a cabinet, and compiled for the run, or left out with the reason.
 #include <stdio.h>
 
+#include "tools/panelhost/check/check.h"
 #include "tools/panelhost/check/panel_read.h"
 #include "tools/panelhost/check/xml_scripts.h"
 #include "tools/panelhost/common/names.h"
@@ -83,12 +84,22 @@ void LoadXmlGauge(Run* run, const std::string& name, const std::string& file, co
 }
 
 // A gauge of the module: the Sound gauge with its parameter, or the Debugger.
-bool AddModuleGauge(Run* run, const PanelGauge& line) {
+// The simulator's module file is MODULEFILE ("" when none is found): a
+// parameter that names a path from the module's folder (empty, a leading
+// backslash, a relative path) is made a full path from there, as the module
+// in the simulator would take it. A leading dot stays for --sim-folder.
+bool AddModuleGauge(Run* run, const PanelGauge& line, const std::string& moduleFile) {
     Step step;
     step.line = line.line;
     if (SameName(line.gauge, "Sound")) {
         step.kind = kStepGauge;
         step.text[0] = line.parameter;
+        if (!moduleFile.empty() && (line.parameter.empty() || line.parameter[0] != '.')) {
+            step.text[0] = ResolveParameter(line.parameter, moduleFile, "").candidate;
+            Say("aircraft", "%s!%s %s: from the module %s, %s", line.container.c_str(), line.gauge.c_str(),
+                line.parameter.c_str(), moduleFile.c_str(), step.text[0].c_str());
+            return RunStep(run, step);
+        }
     } else if (SameName(line.gauge, "Debugger")) {
         step.kind = kStepDebugger;
     } else {
@@ -118,21 +129,20 @@ bool LoadAircraft(Run* run, const std::string& given) {
         Say("aircraft", "panel %s", panel.c_str());
         std::string panelFolder = FolderOf(panel);
         for (const PanelGauge& line : ReadPanelGauges(panel)) {
-            if (SameName(line.container, moduleStem)) {
-                if (!AddModuleGauge(run, line)) return false;
-                continue;
-            }
             std::string bytes, file;
             findings.clear();
             XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, line.container, line.gauge, &bytes,
                                                      &file, &findings);
             SayFindings(findings);
-            if (found == kXmlGaugeChecked) {
+            bool moduleGauge = SameName(line.gauge, "Sound") || SameName(line.gauge, "Debugger");
+            if (SameName(line.container, moduleStem) && found != kXmlGaugeChecked) {
+                if (!AddModuleGauge(run, line, found == kXmlGaugeCompiled ? file : "")) return false;
+            } else if (found == kXmlGaugeChecked) {
                 LoadXmlGauge(run, line.gauge, file, bytes);
             } else if (found == kXmlGaugeCompiled) {
                 // The module under another file name takes its own gauges.
-                if (SameName(line.gauge, "Sound") || SameName(line.gauge, "Debugger")) {
-                    if (!AddModuleGauge(run, line)) return false;
+                if (moduleGauge) {
+                    if (!AddModuleGauge(run, line, file)) return false;
                 } else {
                     SayAlways("aircraft", "%s:%d: %s!%s is a compiled gauge (%s): not run", panel.c_str(), line.line,
                               line.container.c_str(), line.gauge.c_str(), file.c_str());

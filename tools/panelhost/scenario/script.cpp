@@ -71,7 +71,8 @@ bool ParseVariable(const std::string& inside, ScriptToken* token) {
     // Text not yet decoded from XML still writes its > as &gt;.
     if (body.compare(0, 4, "&gt;") == 0) body = ">" + body.substr(4);
     bool write = !body.empty() && body[0] == '>';
-    if (write) body = body.substr(1);
+    // A macro's text may bring blanks and line breaks between > and the name.
+    if (write) body = Trimmed(body.substr(1));
     if (body.size() < 2 || body[1] != ':') return false;
     char letter = static_cast<char>(toupper(static_cast<unsigned char>(body[0])));
     if (strchr("LAKPG", letter) == nullptr) return false;
