@@ -195,7 +195,7 @@ TEST(ScriptLanguage, ArithmeticComparisonsAndLogic) {
     ScriptRun run;
     struct Case { const char* script; double top; } cases[] = {
         {"1 2 +", 3}, {"7 2 -", 5}, {"3 4 *", 12}, {"9 2 /", 4.5}, {"9 4 %", 1}, {"2 10 pow", 1024},
-        {"5 neg", -5}, {"5 /-/", -5}, {"5 ++", 6}, {"5 --", 4}, {"1 0 /", 0},
+        {"5 neg", -5}, {"5 /-/", -5}, {"5 ++", 6}, {"5 --", 4},
         {"2 2 ==", 1}, {"2 3 !=", 1}, {"3 2 >", 1}, {"3 2 <", 0}, {"2 2 >=", 1}, {"3 2 <=", 0},
         {"3 2 &gt;", 1}, {"2 3 &lt;=", 1},
         {"1 0 and", 0}, {"1 0 or", 1}, {"1 1 &&", 1}, {"0 0 ||", 0}, {"0 !", 1}, {"2 !", 0},
@@ -275,6 +275,8 @@ TEST(ScriptLanguage, WhatItDoesNotKnowIsNamed) {
         {"'a' 1 +", "a string is where a number is needed", 6},
         {"1 2 3 3 5 case", "outside its values", 10},
         {"(P:LOCAL TIME, seconds)", "not known to this stand-in", 0},
+        {"1 0 /", "a division by zero", 4},
+        {"7 0 %", "a division by zero", 4},
     };
     ScriptRun run;
     for (const Stop& c : stops) {

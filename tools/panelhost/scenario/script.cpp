@@ -259,12 +259,17 @@ bool Binary(Machine* m, int op) {
         return true;
     }
     double x = a.number, y = b.number, r = 0;
+    // What the simulator makes of a division by zero is not known here: no value is made up.
+    if ((op == kDiv || op == kMod) && y == 0) {
+        m->problem = "a division by zero";
+        return false;
+    }
     switch (op) {
     case kAdd: r = x + y; break;
     case kSub: r = x - y; break;
     case kMul: r = x * y; break;
-    case kDiv: r = y == 0 ? 0 : x / y; break;
-    case kMod: r = y == 0 ? 0 : fmod(x, y); break;
+    case kDiv: r = x / y; break;
+    case kMod: r = fmod(x, y); break;
     case kPow: r = pow(x, y); break;
     case kEq: r = x == y; break;
     case kNe: r = x != y; break;
