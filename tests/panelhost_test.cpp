@@ -493,6 +493,12 @@ TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
     EXPECT_THAT(out_, HasSubstr("write     tone_loop = 0 (was 2)"));
     EXPECT_THAT(out_, HasSubstr("done      2 expectations, 0 failed"));
     EXPECT_THAT(out_, Not(HasSubstr("typed     frames 100")));  // nothing after quit
+
+    // A percentage in the INI turns percent mode on: the line to paste is in percent.
+    ini = Write("percent.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=good.wav,50\n");
+    EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, "loop 0\nvolume 0 -12.5\nvolume 0 -100\n", &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("tuned     Sound00=good.wav,88   (paste into " + folder_ + "\\percent.ini; in percent"));
+    EXPECT_THAT(out_, HasSubstr("tuned     Sound00=good.wav,1   "));
 }
 
 }  // namespace

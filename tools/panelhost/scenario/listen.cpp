@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -100,7 +101,7 @@ const Slot* FindSlot(const Panel& panel, const std::string& name) {
     return nullptr;
 }
 
-// The [Sounds] line with VOLUME (hundredths of a decibel) in place of the one written.
+// The [Sounds] line with VOLUME (hundredths of a decibel, or percent) in place of the one written.
 std::string SoundLine(const Slot& slot, long volume) {
     std::string path = slot.sound.substr(0, slot.sound.find(','));
     char line[1200];
@@ -164,11 +165,16 @@ bool ConsoleWord(Listening* l, const std::vector<std::string>& w) {
     } else if (word == "volume" && w.size() == 3 && ParseNumber(w[2], &number)) {
         if (slot == nullptr) return Tell("no slot %s: give its number or its variable", w[1]);
         if (number > 0 || number < -100) return Tell("volume takes decibels from -100 to 0");
-        long hundredths = lround(number * 100);
-        SetVariable(l->panel.volumeIn, static_cast<double>(hundredths));
+        // In percent mode (a percentage in the INI turns it on) volumes are
+        // exchanged and written as percentages: 100 full, one per decibel.
+        bool percent = host::VariableValue("Old Volume Control") != 0;
+        // (0 percent would read back as hundredths, full volume: 1 is the quietest.)
+        long value = percent ? std::max(1L, lround(100 + number)) : lround(number * 100);
+        SetVariable(l->panel.volumeIn, static_cast<double>(value));
         SetVariable(slot->variable, 3);
         RunFrames(l->run, 1);
-        SayAlways("tuned", "%s   (paste into %s)", SoundLine(*slot, hundredths).c_str(), l->panel.ini.c_str());
+        SayAlways("tuned", "%s   (paste into %s%s)", SoundLine(*slot, value).c_str(), l->panel.ini.c_str(),
+                  percent ? "; in percent, as the INI's other volumes" : "");
     } else if (word == "pan" && w.size() == 3 && ParseNumber(w[2], &number)) {
         if (slot == nullptr) return Tell("no slot %s: give its number or its variable", w[1]);
         if (number < -100 || number > 100) return Tell("pan takes -100 (left) to 100 (right)");
