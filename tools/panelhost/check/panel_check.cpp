@@ -11,45 +11,10 @@
 
 namespace {
 
-const int kMaxAliasSteps = 8;
 // Far above any real panel: a hostile panel.cfg cannot keep the check busy for hours.
 const size_t kMaxConfigurations = 8;
 const size_t kMaxXmlGauges = 500;
 const char kSoundGauge[] = "Sound";
-
-struct GaugeLine {
-    int line;
-    std::string container;
-    std::string gauge;
-    std::string parameter;
-};
-
-// "<word><digits>", any letter case.
-bool IsNumbered(const std::string& name, const char* word) {
-    size_t length = strlen(word);
-    return name.size() > length && _strnicmp(name.c_str(), word, length) == 0 &&
-           name.find_first_not_of("0123456789", length) == std::string::npos;
-}
-
-// The gauge lines of every [WindowNN] and [VCockpitNN] section, in file order.
-std::vector<GaugeLine> GaugeLines(const std::vector<CfgSection>& sections) {
-    std::vector<GaugeLine> lines;
-    for (const CfgSection& section : sections) {
-        if (!IsNumbered(section.name, "Window") && !IsNumbered(section.name, "VCockpit")) continue;
-        for (const CfgEntry& entry : section.entries) {
-            if (!IsNumbered(entry.key, "gauge")) continue;
-            std::string name = entry.value.substr(0, entry.value.find(','));
-            size_t bang = name.find('!');
-            if (bang == std::string::npos) continue;
-            GaugeLine gauge = {entry.line, Trimmed(name.substr(0, bang)), Trimmed(name.substr(bang + 1)), ""};
-            size_t comma = 0;
-            for (int n = 0; n < 5 && comma != std::string::npos; ++n) comma = entry.value.find(',', comma + 1);
-            if (comma != std::string::npos) gauge.parameter = Trimmed(entry.value.substr(comma + 1));
-            lines.push_back(gauge);
-        }
-    }
-    return lines;
-}
 
 // The compiled module <container>.gau or .dll in the folder, or "".
 std::string CompiledModuleIn(const std::string& folder, const std::string& container) {
@@ -96,7 +61,7 @@ struct PanelRun {
         return false;
     }
 
-    void CheckSoundGauge(const GaugeLine& line, const std::string& modulePath) {
+    void CheckSoundGauge(const PanelGauge& line, const std::string& modulePath) {
         Heading("gauge %s!%s  %s:%d", line.container.c_str(), line.gauge.c_str(), panelCfg.c_str(), line.line);
         ResolvedParameter resolved = ResolveParameter(line.parameter, modulePath, place.simFolder);
         Note("parameter \"%s\": %s", line.parameter.c_str(), resolved.form);
@@ -136,11 +101,11 @@ struct PanelRun {
     // The module's containers (those that hold one of its gauges, and the
     // module file's own name), folded, each with the module file the
     // simulator would load for it.
-    std::map<std::string, std::string> FindModuleFiles(const std::vector<GaugeLine>& lines) {
+    std::map<std::string, std::string> FindModuleFiles(const std::vector<PanelGauge>& lines) {
         std::string moduleStem = FileName(options.modulePath);
         moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
         std::map<std::string, std::string> modules;
-        for (const GaugeLine& line : lines) {
+        for (const PanelGauge& line : lines) {
             if (!IsModuleGauge(line.gauge) && !SameName(line.container, moduleStem)) continue;
             if (modules.count(Folded(line.container)) != 0) continue;
             std::string found = CompiledModuleIn(panelFolder, line.container);
@@ -158,9 +123,9 @@ struct PanelRun {
         return modules;
     }
 
-    void CheckModuleGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules) {
+    void CheckModuleGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules) {
         int soundGauges = 0;
-        for (const GaugeLine& line : lines) {
+        for (const PanelGauge& line : lines) {
             auto module = modules.find(Folded(line.container));
             if (module == modules.end()) continue;
             std::string name = line.container + "!" + line.gauge;
@@ -184,14 +149,14 @@ struct PanelRun {
     }
 
     // Every XML gauge once, in the order the panel names them.
-    void CheckXmlGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules,
+    void CheckXmlGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules,
                         std::vector<bool>* written) {
         std::set<std::string> seen;
         size_t xmlGauges = 0;
         // One list for the panel: the faults of a cabinet that several gauges
         // come from are reported once.
         std::vector<Finding> findings;
-        for (const GaugeLine& line : lines) {
+        for (const PanelGauge& line : lines) {
             std::string name = line.container + "!" + line.gauge;
             if (modules.count(Folded(line.container)) != 0 || !seen.insert(Folded(name)).second) continue;
             if (xmlGauges == kMaxXmlGauges) {
@@ -218,38 +183,13 @@ struct PanelRun {
 
 }  // namespace
 
-std::string FollowAlias(const std::string& panelCfg) {
-    std::string current = panelCfg;
-    for (int step = 0; step <= kMaxAliasSteps; ++step) {
-        std::string text;
-        if (!ReadCheckedText(current, "the panel configuration", &text)) return "";
-        std::vector<CfgSection> sections = ParseCfg(text, true);
-        const CfgSection* fltsim = FindSection(sections, "fltsim");
-        const CfgEntry* alias = FindEntry(fltsim, "alias");
-        if (alias == nullptr) return current;
-        // Relative to the folder that holds the aircraft folders.
-        std::string holder = FolderOf(FolderOf(FolderOf(current)));
-        std::string target = holder + "\\" + alias->value + "\\panel.cfg";
-        Note("%s:%d: alias=%s: the panel of %s", current.c_str(), alias->line, alias->value.c_str(), target.c_str());
-        if (!IsFile(target)) {
-            ReportError(current, alias->line, alias->value,
-                    "the alias leads to " + target + ", which is not there; name <aircraft folder>\\<panel folder>");
-            return "";
-        }
-        current = FullPath(target);
-    }
-    ReportError(panelCfg, 0, "",
-                "the aliases go round in a circle, or more than " + std::to_string(kMaxAliasSteps) + " deep");
-    return "";
-}
-
 void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
                 const std::vector<std::string>& moduleGauges) {
     Heading("panel %s", panelCfg.c_str());
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
     PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}};
-    std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
+    std::vector<PanelGauge> lines = PanelGaugesOf(ParseCfg(text, true));
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();

@@ -1,6 +1,6 @@
 // Finds an XML gauge where the simulator would, reads its scripts and judges
 // their L: writes against the module's variables.
-#include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/check/panel_read.h"
 
 #include <windows.h>
 #include <ctype.h>
@@ -172,82 +172,105 @@ const std::string kTooLarge =
     "is larger than the " + std::to_string(kMaxGaugeBytes >> 20) + " MB the check reads from an XML gauge: not checked";
 const char* const kUnreadable = "cannot be read: check that the file may be opened";
 
-void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
-                    std::vector<Finding>* findings) {
+// Reads the loose gauge file into BYTES; false after a finding.
+bool ReadLooseFile(const std::string& path, std::string* bytes, std::vector<Finding>* findings) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size = {};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return;
+        return false;
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxGaugeBytes) {
         CloseHandle(file);
         Add(findings, kFindingError, path, 0, SizeText(static_cast<unsigned long long>(size.QuadPart)), kTooLarge);
-        return;
+        return false;
     }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD done = 0;
-    bool read = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                                  done == bytes.size());
+    bool read = bytes->empty() || (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &done, nullptr) &&
+                                   done == bytes->size());
     CloseHandle(file);
     if (!read) {
         Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return;
+        return false;
     }
-    CheckGaugeText(path, bytes, vars, written, findings);
+    return true;
 }
 
-// Looks for the gauge in the cabinet; false when the cabinet was read and
-// does not hold it.
-bool CheckCabinet(const std::string& cabinet, const std::string& entryName, const std::vector<ModuleVariable>& vars,
-                  std::vector<bool>* written, std::vector<Finding>* findings) {
+// Looks for the gauge in the cabinet: kXmlGaugeMissing when the cabinet was
+// read and does not hold it.
+XmlGaugeLookup ReadFromCabinet(const std::string& cabinet, const std::string& entryName, std::string* bytes,
+                               std::string* file, std::vector<Finding>* findings) {
     CabinetEntry entry;
     ReadCabinetEntry(cabinet, entryName, kMaxGaugeBytes, &entry);
     for (const std::string& name : entry.unsafeNames)
         Add(findings, kFindingWarning, cabinet, 0, name,
             "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
             "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
+    *file = cabinet;
     if (entry.readerMissing) {
         Add(findings, kFindingError, cabinet, 0, kCabinetReader,
             "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");
-        return true;
+        return kXmlGaugeUnreadable;
     }
-    std::string file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
+    *file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
     if (entry.tooLarge) {
-        Add(findings, kFindingError, file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
-        return true;
+        Add(findings, kFindingError, *file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
+        return kXmlGaugeUnreadable;
     }
     if (!entry.damage.empty()) {
         // The simulator cannot be relied on to read the gauge from it either.
         Add(findings, kFindingError, cabinet, 0, entry.damage,
             "is a cabinet file that cannot be read to its end: rebuild it");
-        if (!entry.found) return true;
+        if (!entry.found) return kXmlGaugeUnreadable;
     }
-    if (!entry.found) return false;
-    CheckGaugeText(file, entry.data, vars, written, findings);
-    return true;
+    if (!entry.found) return kXmlGaugeMissing;
+    *bytes = entry.data;
+    return kXmlGaugeChecked;
 }
 
 }  // namespace
+
+XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::string& gaugesFolder,
+                                 const std::string& container, const std::string& gauge, std::string* bytes,
+                                 std::string* file, std::vector<Finding>* findings) {
+    std::vector<Finding> unused;
+    if (findings == nullptr) findings = &unused;
+    bytes->clear();
+    file->clear();
+    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
+        if (folder->empty()) continue;
+        std::string base = *folder + "\\" + container;
+        // A compiled gauge of that name comes first in the look-up.
+        for (const char* extension : {".gau", ".dll"}) {
+            if (IsFile(base + extension)) {
+                *file = AsOnDisk(base + extension);
+                return kXmlGaugeCompiled;
+            }
+        }
+        std::string loose = base + "\\" + gauge + ".xml";
+        if (IsFile(loose)) {
+            *file = AsOnDisk(loose);
+            return ReadLooseFile(*file, bytes, findings) ? kXmlGaugeChecked : kXmlGaugeUnreadable;
+        }
+        if (IsFile(base + ".cab")) {
+            XmlGaugeLookup found = ReadFromCabinet(base + ".cab", gauge + ".xml", bytes, file, findings);
+            if (found != kXmlGaugeMissing) return found;
+        }
+    }
+    file->clear();
+    return kXmlGaugeMissing;
+}
 
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
                    const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings) {
     written->resize(vars.size(), false);
-    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
-        if (folder->empty()) continue;
-        std::string base = *folder + "\\" + container;
-        // A compiled module of that name comes first in the look-up.
-        if (IsFile(base + ".gau") || IsFile(base + ".dll")) return kXmlGaugeCompiled;
-        std::string loose = base + "\\" + gauge + ".xml";
-        if (IsFile(loose)) {
-            CheckLooseFile(AsOnDisk(loose), vars, written, findings);
-            return kXmlGaugeChecked;
-        }
-        if (IsFile(base + ".cab") && CheckCabinet(base + ".cab", gauge + ".xml", vars, written, findings))
-            return kXmlGaugeChecked;
-    }
-    return kXmlGaugeMissing;
+    std::string bytes, file;
+    XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, container, gauge, &bytes, &file, findings);
+    if (found == kXmlGaugeUnreadable) return kXmlGaugeChecked;
+    if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings);
+    return found;
 }
