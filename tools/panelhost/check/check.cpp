@@ -238,9 +238,11 @@ bool JudgeSlot(Checker* checker, const ConfigResult& result, const TableView& ta
     const SlotView& view = table.slots[static_cast<size_t>(slot)];
     std::string boxes = JoinedBoxes(boxesBefore, commandedAlone ? "" : view.wavPath);
     int line = result.configuredLines[n];
+    std::string advice = view.loaded ? "" : WavLoadAdvice(view.wavPath);
     if (!view.loaded)
         checker->Fail(line, view.wavPath,
-                      "the sound does not load: " + boxes + "; check the path and that the file is a PCM WAV file");
+                      "the sound does not load: " + boxes +
+                          (advice.empty() ? "; check the path and that the file is a PCM WAV file" : "; " + advice));
     else if (view.failed)
         checker->Fail(line, view.wavPath, "the sound loads but does not play: " + boxes);
     bool good = view.loaded && !view.failed;
@@ -350,8 +352,15 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         for (int slot = 0; slot < table.soundCount; ++slot) {
             char value[2];  // whether the entry is there at all
             std::string key = SlotKey("Sound", slot);
-            if (GetPrivateProfileStringA("Sounds", key.c_str(), "", value, sizeof value, iniPath.c_str()) == 0)
+            if (GetPrivateProfileStringA("Sounds", key.c_str(), "", value, sizeof value, iniPath.c_str()) == 0) {
+                // The module takes its default file for the slot; only a missing one is a fault.
+                const std::string& wav = table.slots[static_cast<size_t>(slot)].wavPath;
+                if (!IsFile(wav)) {
+                    result->unkeyed.push_back(slot);
+                    result->unkeyedPaths.push_back(wav);
+                }
                 continue;
+            }
             const CfgEntry* entry = FindEntry(FindSection(checker.sections, "Sounds"), key);
             result->configured.push_back(slot);
             result->configuredKeys.push_back(key);
@@ -374,4 +383,31 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     host::StopModule();
     host::UnloadModule();
     host::DestroySimWindow();
+}
+
+void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* written) {
+    std::string idle;
+    int idleCount = 0;
+    for (size_t n = 0; n < result.unkeyed.size(); ++n) {
+        int slot = result.unkeyed[n];
+        const std::string& variable = result.slotVars[static_cast<size_t>(slot)];
+        std::string key = SlotKey("Sound", slot);
+        if (written != nullptr && (*written)[static_cast<size_t>(slot)]) {
+            ReportError(result.iniPath, 0, key,
+                        "slot " + std::to_string(slot) + " has no sound key, yet an XML gauge of this panel writes "
+                        "its command variable " + variable + ": the module then loads its default file " +
+                            result.unkeyedPaths[n] + ", which is not there, and the first command shows two "
+                            "boxes in flight; add " + key + "=<WAV file> to [Sounds]");
+            continue;
+        }
+        if (idleCount < 5) idle += (idleCount == 0 ? "" : ", ") + key + " (" + variable + ")";
+        ++idleCount;
+    }
+    if (idleCount == 0) return;
+    if (idleCount > 5) idle += " and " + std::to_string(idleCount - 5) + " more";
+    ReportWarning(result.iniPath, 0, "[Sounds]",
+                  std::to_string(idleCount) + " slot" + (idleCount == 1 ? "" : "s") + " within MaxSounds without a "
+                  "sound key: " + idle + ". The module gives each its default file (" + result.unkeyedPaths[0] +
+                      ", ...), which is not there: a command into its variable shows two boxes in flight. "
+                      "Configure the slot or lower MaxSounds");
 }

@@ -127,6 +127,8 @@ struct PanelRun {
 
     void CheckModuleGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules) {
         int soundGauges = 0;
+        bool shownSoundGauge = false;
+        const PanelGauge* firstClosed = nullptr;
         for (const PanelGauge& line : lines) {
             auto module = modules.find(Folded(line.container));
             if (module == modules.end()) continue;
@@ -142,8 +144,16 @@ struct PanelRun {
                 ReportWarning(panelCfg, line.line, name,
                               "more than one Sound gauge: each runs the module's whole cycle, so every command is "
                               "served once per Sound gauge per frame; keep one");
+            if (line.windowVisible) shownSoundGauge = true;
+            else if (firstClosed == nullptr) firstClosed = &line;
             CheckSoundGauge(line, module->second);
         }
+        if (firstClosed != nullptr && !shownSoundGauge)
+            ReportWarning(panelCfg, firstClosed->line, firstClosed->container + "!" + firstClosed->gauge,
+                          "every Sound gauge of this panel is in a window that starts closed ([" +
+                              firstClosed->section + "] has visible=0): the simulator may not serve a closed "
+                              "window's gauges until it is opened, and no sound plays until then; put the Sound "
+                              "gauge in the main window or in a [VCockpitNN] section");
         if (soundGauges == 0)
             ReportError(panelCfg, 0, "",
                         "no Sound gauge of the module: it loads no configuration and plays nothing; add "
@@ -222,6 +232,7 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     run.CheckXmlGauges(lines, modules, &written);
     run.ReportUnfound();
     if (!run.config.ran) return;
+    ReportUnkeyedSlots(run.config, &written);
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);
         if (!written[var])
