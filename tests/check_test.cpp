@@ -71,6 +71,47 @@ TEST(ParameterForms, ResolveAsTheModuleDoes) {
     RemoveTree(panel);
 }
 
+// L: names are one variable whatever their letter case: the module binds
+// "GPS1 Map Terrain", a gauge writes "GPS1 MAP Terrain", and the module
+// serves the command (a missing file: it writes the ErrorFlag value back).
+TEST(LetterCase, OneVariableWhateverTheCase) {
+    std::string panel = MakeTempFolder("kvo_case");
+    std::string module = panel + "\\kvo_sound.gau";
+    ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(), module.c_str(), FALSE));
+    WriteText(panel + "\\case.ini",
+              "[Config]\nMaxSounds=1\nErrorFlag=-5\n[Sounds]\nSound00=missing.wav\n[LVars]\nLvar00=GPS1 Map Terrain\n");
+    host::Reset();
+    host::ClearMessageBoxes();
+    ASSERT_TRUE(host::LoadModule(module.c_str()));
+    host::StartModule();
+    host::AddGauge("Sound", (panel + "\\case.ini").c_str());
+    host::RunFrames(11);
+    host::SetVariable("GPS1 MAP Terrain", 1);
+    host::RunFrames(2);
+    EXPECT_EQ(host::VariableValue("gps1 map terrain"), -5);
+    EXPECT_FALSE(host::MessageBoxes().empty());
+    host::KillGauges();
+    host::StopModule();
+    host::UnloadModule();
+
+    // The check agrees: the write is the configured variable's, no near miss.
+    std::string plane = panel + "\\Plane";
+    CreateDirectoryA(plane.c_str(), nullptr);
+    CreateDirectoryA((plane + "\\panel").c_str(), nullptr);
+    CreateDirectoryA((plane + "\\panel\\gps").c_str(), nullptr);
+    WriteText(plane + "\\aircraft.cfg", "[fltsim.0]\npanel=\n");
+    WriteText(plane + "\\panel\\panel.cfg",
+              "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, sound.ini\ngauge01=gps!Map, 0,0,10,10\n");
+    ASSERT_TRUE(CopyFileA(module.c_str(), (plane + "\\panel\\kvo_sound.gau").c_str(), FALSE));
+    ASSERT_TRUE(WriteTone(plane + "\\panel\\terrain.wav", 0.1));
+    WriteText(plane + "\\panel\\sound.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=terrain.wav\n[LVars]\nLvar00=GPS1 Map Terrain\n");
+    WriteText(plane + "\\panel\\gps\\Map.xml", "<Gauge><Mouse><Click>1 (&gt;L:GPS1 MAP Terrain, number)</Click></Mouse></Gauge>");
+    std::string out;
+    EXPECT_EQ(RunPanelhost("--check \"" + plane + "\" --sim-folder \"" + panel + "\"", &out), 0) << out;
+    EXPECT_THAT(out, HasSubstr("check: 0 errors, 0 warnings"));
+    RemoveTree(panel);
+}
+
 class AircraftCheck : public ::testing::Test {
 protected:
     void SetUp() override { root_ = MakeTempFolder("kvo_aircraft"); }
