@@ -323,6 +323,50 @@ TEST_F(TwinAircraft, MisboundFindsWhatSilencesOrBreaksItsSounds) {
     EXPECT_THAT(out_, HasSubstr("check: 4 errors, 8 warnings"));
 }
 
+// What a new user met: a volume cut off at 127 characters, an INI saved as
+// UTF-8 with letters beyond ASCII, one INI shared by two panels, a WAV path
+// longer than Windows takes, a control variable's name with a part left out.
+TEST_F(AircraftCheck, WhatANewUserMet) {
+    std::string plane = Folder("SimObjects\\Airplanes\\New");
+    std::string panel = Folder("SimObjects\\Airplanes\\New\\panel");
+    Folder("SimObjects\\Airplanes\\New\\panel.2");
+    Folder("Gauges");
+    WriteText(plane + "\\aircraft.cfg", "[fltsim.0]\npanel=\n[fltsim.1]\npanel=2\n");
+    std::string deep = Folder("SimObjects\\Airplanes\\New\\panel\\" + std::string(100, 'd'));
+    std::string shared = deep + "\\sound.ini";
+    for (const char* folder : {"panel", "panel.2"}) {
+        WriteText(plane + "\\" + folder + "\\panel.cfg",
+                  "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, " + shared + "\ngauge01=new!Knobs, 0,0,9,9\n");
+        ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(),
+                              (plane + "\\" + folder + "\\kvo_sound.gau").c_str(), FALSE));
+    }
+    Folder("SimObjects\\Airplanes\\New\\panel\\new");
+    WriteText(panel + "\\new\\Knobs.xml",
+              "<Gauge><Mouse><Click>1 (&gt;L:kvo_xml_id_00) 1 (&gt;L:kvo_xml_id_01) 1 (&gt;L:kvo_xml_id_02)\n"
+              "-900 (&gt;L:kvo_lvchime_volume, number)</Click></Mouse></Gauge>");
+    // The volume's comma is the 126th character: the module keeps ",-" of ",-1500".
+    std::string cut = ".\\" + std::string(119, 'v') + ".wav";
+    ASSERT_TRUE(WriteTone(root_ + cut.substr(1), 0.1));
+    ASSERT_TRUE(WriteTone(deep + "\\caf\xC3\xA9.wav", 0.1));
+    std::string tooLong = std::string(110, 'e') + ".wav";
+    WriteText(shared, "[Config]\nMaxSounds=3\n[Sounds]\nSound00=" + cut + ",-1500\n"
+                      "Sound01=caf\xC3\xA9.wav\nSound02=" + tooLong + "\n");
+    EXPECT_EQ(RunPanelhost("--check \"" + plane + "\"", &out_), 1) << out_;
+    EXPECT_THAT(LineWith(out_, "Sound00="), HasSubstr("the volume ,-1500 is read as ,-, so the volume is lost"));
+    EXPECT_THAT(LineWith(out_, "without a byte-order mark"), HasSubstr(shared + ":5: the file is saved as UTF-8"));
+    // One finding for the long path, none of the boxes that follow from it.
+    EXPECT_THAT(LineWith(out_, "full path is"),
+                HasSubstr(":6: " + deep + "\\" + tooLong.substr(0, 259 - deep.size() - 1) +
+                          ": the WAV file's full path is " + std::to_string(deep.size() + 1 + tooLong.size()) +
+                          " characters long"))
+        << out_;
+    EXPECT_THAT(LineWith(out_, "full path is"), Not(HasSubstr("Location")));
+    // Checked once, though both panels name it.
+    EXPECT_EQ(out_.find("without a byte-order mark"), out_.rfind("without a byte-order mark"));
+    EXPECT_THAT(out_, HasSubstr("checked above, with another panel"));
+    EXPECT_THAT(LineWith(out_, "kvo_lvchime_volume:"), HasSubstr("resembles kvo_lvchime_volume_in"));
+}
+
 // The example aircraft as the build makes it: nothing to report, whatever
 // the simulator's folder.
 TEST_F(AircraftCheck, CleanExampleHasNoFinding) {

@@ -35,6 +35,9 @@ bool ExistsAsTheModuleSees(const std::string& path) {
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
+// Every configuration checked so far, by folded path, whichever panel named it.
+std::map<std::string, ConfigResult> checkedConfigurations;
+
 struct PanelRun {
     const Options& options;
     const CheckPlace& place;
@@ -94,9 +97,17 @@ struct PanelRun {
             return;
         }
         configPaths.insert(Folded(iniPath));
+        // A configuration that several panels share: its findings once.
+        auto shared = checkedConfigurations.find(Folded(iniPath));
+        if (shared != checkedConfigurations.end()) {
+            Note("configuration %s: checked above, with another panel", iniPath.c_str());
+            if (!configChecked) config = shared->second, configChecked = true;
+            return;
+        }
         Heading("configuration %s", iniPath.c_str());
         ConfigResult result;
         CheckConfiguration(options, iniPath, &result);
+        checkedConfigurations[Folded(iniPath)] = result;
         if (!configChecked) config = result, configChecked = true;
     }
 
