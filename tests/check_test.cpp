@@ -343,14 +343,17 @@ TEST_F(AircraftCheck, WhatANewUserMet) {
     Folder("SimObjects\\Airplanes\\New\\panel\\new");
     WriteText(panel + "\\new\\Knobs.xml",
               "<Gauge><Mouse><Click>1 (&gt;L:kvo_xml_id_00) 1 (&gt;L:kvo_xml_id_01) 1 (&gt;L:kvo_xml_id_02)\n"
-              "-900 (&gt;L:kvo_lvchime_volume, number)</Click></Mouse></Gauge>");
+              "1 (&gt;L:kvo_xml_id_03) -900 (&gt;L:kvo_lvchime_volume, number)</Click></Mouse></Gauge>");
     // The volume's comma is the 126th character: the module keeps ",-" of ",-1500".
     std::string cut = ".\\" + std::string(119, 'v') + ".wav";
     ASSERT_TRUE(WriteTone(root_ + cut.substr(1), 0.1));
     ASSERT_TRUE(WriteTone(deep + "\\caf\xC3\xA9.wav", 0.1));
     std::string tooLong = std::string(110, 'e') + ".wav";
-    WriteText(shared, "[Config]\nMaxSounds=3\n[Sounds]\nSound00=" + cut + ",-1500\n"
-                      "Sound01=caf\xC3\xA9.wav\nSound02=" + tooLong + "\n");
+    // A short file whose data size is a streaming recorder's placeholder.
+    WavLayout layout;
+    ASSERT_TRUE(WriteWav(deep + "\\rec.wav", layout, ToneSamples(layout, 2205), 0x7FFFF000));
+    WriteText(shared, "[Config]\nMaxSounds=4\n[Sounds]\nSound00=" + cut + ",-1500\n"
+                      "Sound01=caf\xC3\xA9.wav\nSound02=" + tooLong + "\nSound03=rec.wav\n");
     EXPECT_EQ(RunPanelhost("--check \"" + plane + "\"", &out_), 1) << out_;
     EXPECT_THAT(LineWith(out_, "Sound00="), HasSubstr("the volume ,-1500 is read as ,-, so the volume is lost"));
     EXPECT_THAT(LineWith(out_, "without a byte-order mark"), HasSubstr(shared + ":5: the file is saved as UTF-8"));
@@ -361,6 +364,10 @@ TEST_F(AircraftCheck, WhatANewUserMet) {
                           " characters long"))
         << out_;
     EXPECT_THAT(LineWith(out_, "full path is"), Not(HasSubstr("Location")));
+    EXPECT_THAT(LineWith(out_, "rec.wav: the sound does not load"),
+                HasSubstr("Location 6\\nFile " + deep + "\\rec.wav"));
+    EXPECT_THAT(LineWith(out_, "rec.wav: the sound does not load"),
+                HasSubstr("its data chunk declares 0x7FFFF000 bytes, the placeholder of a streaming recorder"));
     // Checked once, though both panels name it.
     EXPECT_EQ(out_.find("without a byte-order mark"), out_.rfind("without a byte-order mark"));
     EXPECT_THAT(out_, HasSubstr("checked above, with another panel"));
