@@ -336,7 +336,8 @@ TEST_F(AircraftCheck, WhatANewUserMet) {
     std::string shared = deep + "\\sound.ini";
     for (const char* folder : {"panel", "panel.2"}) {
         WriteText(plane + "\\" + folder + "\\panel.cfg",
-                  "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, " + shared + "\ngauge01=new!Knobs, 0,0,9,9\n");
+                  "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, " + shared + "\ngauge01=new!Knobs, 0,0,9,9\n"
+                  "gauge02=" + std::string(150, 'c') + "!" + std::string(60, 'g') + ", 0,0,9,9\n");
         ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(),
                               (plane + "\\" + folder + "\\kvo_sound.gau").c_str(), FALSE));
     }
@@ -368,6 +369,11 @@ TEST_F(AircraftCheck, WhatANewUserMet) {
                 HasSubstr("Location 6\\nFile " + deep + "\\rec.wav"));
     EXPECT_THAT(LineWith(out_, "rec.wav: the sound does not load"),
                 HasSubstr("its data chunk declares 0x7FFFF000 bytes, the placeholder of a streaming recorder"));
+    std::string gauge = panel + "\\" + std::string(150, 'c') + "\\" + std::string(60, 'g') + ".xml";
+    EXPECT_THAT(LineWith(out_, "the gauge's path is"),
+                HasSubstr(panel + "\\panel.cfg:4: " + gauge + ": the gauge's path is " +
+                          std::to_string(gauge.size()) + " characters long"));
+    EXPECT_THAT(out_, Not(HasSubstr("ccc!ggg")));  // not among the gauges not found
     // Checked once, though both panels name it.
     EXPECT_EQ(out_.find("without a byte-order mark"), out_.rfind("without a byte-order mark"));
     EXPECT_THAT(out_, HasSubstr("checked above, with another panel"));

@@ -67,7 +67,6 @@ int RunCheck(const Options& options) {
         Heading("configuration %s", path.c_str());
         ConfigResult result;
         CheckConfiguration(options, path, &result);
-        if (result.ran) ReportUnkeyedSlots(result, nullptr);
     }
     return ReportSummary();
 }

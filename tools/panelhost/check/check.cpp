@@ -458,7 +458,7 @@ void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* wri
         int slot = result.unkeyed[n];
         const std::string& variable = result.slotVars[static_cast<size_t>(slot)];
         std::string key = SlotKey("Sound", slot);
-        if (written != nullptr && (*written)[static_cast<size_t>(slot)]) {
+        if ((*written)[static_cast<size_t>(slot)]) {
             ReportError(result.iniPath, 0, key,
                         "slot " + std::to_string(slot) + " has no sound key, yet an XML gauge of this panel writes "
                         "its command variable " + variable + ": the module then loads its default file " +

@@ -52,8 +52,9 @@ struct ConfigResult {
 // Checks the INI file at iniPath (a full path) through the module: the file
 // itself, its keys, and every configured sound loaded and played once.
 void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result);
-// The slots without a sound key: an error for each whose variable a gauge
-// writes (WRITTEN, by slot; null when no panel was read), one warning for the rest.
+// The slots without a sound key, after a panel's gauges were read: an error
+// for each whose variable a gauge writes (WRITTEN, by slot), one warning for
+// the rest. A configuration checked on its own has no gauges to tell them by.
 void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* written);
 
 // Why a WAV file that does not load cannot, read from its header (a

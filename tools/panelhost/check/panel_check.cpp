@@ -50,6 +50,7 @@ struct PanelRun {
     bool tooManyConfigurations = false;
     std::vector<ModuleVariable> vars;       // its variables, the slots' first
     std::vector<PanelGauge> unfound;        // gauges found nowhere
+    bool pathTooLong = false;               // a gauge's path was longer than Windows takes
     size_t unread = 0;                      // gauges whose writes were not read: those and the compiled ones
 
     void CollectVariables() {
@@ -195,6 +196,19 @@ struct PanelRun {
                 ++unread;
                 continue;
             }
+            std::string loose = panelFolder + "\\" + line.container + "\\" + line.gauge + ".xml";
+            if (found == kXmlGaugeMissing && loose.size() >= MAX_PATH) {
+                // Windows finds no longer path: one finding, not one for each gauge.
+                if (!pathTooLong)
+                    ReportWarning(panelCfg, line.line, loose,
+                                  "the gauge's path is " + std::to_string(loose.size()) +
+                                      " characters long: Windows programs, the simulator among them, take at most "
+                                      "259, so this gauge and any like it are never read; move the aircraft to a "
+                                      "shorter path");
+                pathTooLong = true;
+                ++unread;
+                continue;
+            }
             if (found == kXmlGaugeMissing) {
                 unfound.push_back(line);
                 ++unread;
@@ -234,7 +248,7 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     Heading("panel %s", panelCfg.c_str());
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
-    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, 0};
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, false, 0};
     std::vector<PanelGauge> lines = PanelGaugesOf(ParseCfg(text, true));
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
