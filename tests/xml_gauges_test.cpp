@@ -337,8 +337,62 @@ TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
     EXPECT_EQ(Describe(findings_[50]), "WARNING 52 ");
 }
 
+// Numbered siblings are variables of their own; numbers written differently,
+// typos, and a control variable's name with a part left out or added are
+// near misses. A near miss inside a macro names the macro's line.
+TEST_F(XmlGauges, NearMissesAndNumberedSiblings) {
+    const std::vector<ModuleVariable> vars = {{"Fire_Eng1_Warning", kVarCommand}, {"SM1 SEL", kVarCommand},
+                                              {"gear_1", kVarCommand},           {"L10", kVarCommand},
+                                              {"kvo_xml_id_03", kVarCommand},    {"kvo_lvchime_volume_in", kVarOther}};
+    Write(panel_ + "\\set\\Names.xml",
+          "<Gauge>\n"                                                                            // 1
+          "<Macro Name=\"Eng\">1 (&gt;L:Fire_Eng2_Warning) 1 (&gt;L:Fire_Eng1_Warnnig)</Macro>\n"  // 2
+          "<Macro Name=\"Outer\">@Eng</Macro>\n"                                                 // 3
+          "<Update>\n"                                                                           // 4
+          "@Outer\n"                                                                             // 5
+          "1 (&gt;L:SM2 SEL) 1 (&gt;L:gear_2) 1 (&gt;L:L11) 1 (&gt;L:Fire_Eng12_Warning)\n"     // 6
+          "1 (&gt;L:kvo_xml_id_3) 1 (&gt;L:SM1 SLE) 1 (&gt;L:gear1)\n"                          // 7
+          "-900 (&gt;L:kvo_lvchime_volume) 0 (&gt;L:kvo_lvchime_volume_in_db)\n"                // 8
+          "0 (&gt;L:kvo_lvchime_pan_out) 1 (&gt;L:kvo_lvchime)\n"                               // 9
+          "</Update></Gauge>\n");
+    ASSERT_EQ(CheckXmlGauge(panel_, "", "set", "Names", vars, &written_, &findings_), kXmlGaugeChecked);
+    EXPECT_THAT(FindingLines(),
+                ElementsAre("ERROR 2 Fire_Eng1_Warnnig", "ERROR 7 kvo_xml_id_3", "ERROR 7 SM1 SLE", "ERROR 7 gear1",
+                            "ERROR 8 kvo_lvchime_volume", "ERROR 8 kvo_lvchime_volume_in_db"));
+    EXPECT_THAT(findings_[0].message, HasSubstr("(through the macro @Eng, inside @Outer, used at line 5)"));
+    EXPECT_THAT(findings_[4].message, HasSubstr("resembles kvo_lvchime_volume_in"));
+}
+
+// Command variables a gauge keeps as its own state, and play-once codes
+// written on every update.
+TEST_F(XmlGauges, CommandVariablesKeptAsStateOrReplayed) {
+    const std::vector<ModuleVariable> vars = {{"COM SEL", kVarCommand}, {"XPDR SEL", kVarCommand},
+                                              {"BAT SW", kVarCommand},  {"chime", kVarCommand},
+                                              {"horn", kVarCommand},    {"bell", kVarCommand}};
+    Write(panel_ + "\\set\\State.xml",
+          "<Gauge>\n"                                                                                 // 1
+          "<Mouse><Area><Click>(L:COM SEL,number) 1 + (&gt;L:COM SEL,number)</Click></Area>\n"       // 2
+          "<Area><Click>(L:COM SEL,number) 1 - (&gt;L:COM SEL,number)</Click></Area>\n"              // 3
+          "<Area><Click>(L:BAT SW, bool) ! (&gt;L:BAT SW, bool)</Click></Area>\n"                   // 4
+          "<Area><Click>(L:chime) 0 == if{ 1 (&gt;L:chime) }</Click></Area></Mouse>\n"              // 5
+          "<Update>(L:XPDR SEL) (&gt;L:copy) (L:copy) 1 + (&gt;L:XPDR SEL)\n"                       // 6
+          "1 (&gt;L:horn) (L:gear) if{ 1 (&gt;L:bell) }</Update>\n"                                 // 7
+          "<Element><Select><Value>7 (&gt;L:bell)</Value></Select></Element>\n"                      // 8
+          "<Element><Visible>(L:on)</Visible><Select><Value>1 (&gt;L:chime)</Value></Select></Element>\n"  // 9
+          "<Element><Element><Select><Value>1 (&gt;L:chime)</Value></Select></Element></Element>\n"  // 10
+          "<Keys><On Key=\"B\">1 (&gt;L:horn)</On></Keys>\n"                                         // 11
+          "</Gauge>\n");
+    ASSERT_EQ(CheckXmlGauge(panel_, "", "set", "State", vars, &written_, &findings_), kXmlGaugeChecked);
+    // Once per variable and gauge; XPDR SEL is read, then written from a copy of itself.
+    EXPECT_THAT(FindingLines(), ElementsAre("WARNING 2 COM SEL", "WARNING 4 BAT SW", "WARNING 6 XPDR SEL",
+                                            "WARNING 7 1", "WARNING 8 7"));
+    EXPECT_THAT(findings_[0].message, HasSubstr("the module writes 0 into it when a play ends and the ErrorFlag value"));
+    EXPECT_THAT(findings_[3].message, HasSubstr("horn by update code"));
+    EXPECT_THAT(findings_[4].message, HasSubstr("bell by an element's value code"));
+}
+
 TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {
-    const char clean[] = "<Gauge><Update>1 (&gt;L:demo_chime)</Update></Gauge>";
+    const char clean[] = "<Gauge><Update>2 (&gt;L:demo_chime)</Update></Gauge>";
     const char faulty[] = "<Gauge><Update>1 (&gt;L:demo_chim)</Update></Gauge>";
     Write(gauges_ + "\\set\\Panel.xml", faulty);
     Write(gauges_ + "\\set.cab", MakeCabinet({Entry("Panel.xml", faulty)}));

@@ -45,11 +45,22 @@ struct ConfigResult {
     std::vector<int> configured;         // the slots with a [Sounds] entry
     std::vector<std::string> configuredKeys;  // their [Sounds] keys
     std::vector<int> configuredLines;         // and the lines of those keys, 0 when not found
+    std::vector<int> unkeyed;                 // slots without a [Sounds] entry whose default file is missing
+    std::vector<std::string> unkeyedPaths;    // those default files
 };
 
 // Checks the INI file at iniPath (a full path) through the module: the file
 // itself, its keys, and every configured sound loaded and played once.
 void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result);
+// The slots without a sound key, after a panel's gauges were read: an error
+// for each whose variable a gauge writes (WRITTEN, by slot), one warning for
+// the rest. A configuration checked on its own has no gauges to tell them by.
+void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* written);
+
+// Why a WAV file that does not load cannot, read from its header (a
+// compressed format, a streaming recorder's data size) and how to make it
+// playable; "" when its header shows nothing wrong (wav_format.cpp).
+std::string WavLoadAdvice(const std::string& path);
 
 // --- Aircraft and panels (aircraft.cpp, panel_check.cpp) ---
 

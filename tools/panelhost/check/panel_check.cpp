@@ -35,6 +35,9 @@ bool ExistsAsTheModuleSees(const std::string& path) {
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
+// Every configuration checked so far, by folded path, whichever panel named it.
+std::map<std::string, ConfigResult> checkedConfigurations;
+
 struct PanelRun {
     const Options& options;
     const CheckPlace& place;
@@ -46,6 +49,9 @@ struct PanelRun {
     std::set<std::string> configPaths;     // checked already, folded
     bool tooManyConfigurations = false;
     std::vector<ModuleVariable> vars;       // its variables, the slots' first
+    std::vector<PanelGauge> unfound;        // gauges found nowhere
+    bool pathTooLong = false;               // a gauge's path was longer than Windows takes
+    size_t unread = 0;                      // gauges whose writes were not read: those and the compiled ones
 
     void CollectVariables() {
         if (!configChecked) return;
@@ -92,9 +98,17 @@ struct PanelRun {
             return;
         }
         configPaths.insert(Folded(iniPath));
+        // A configuration that several panels share: its findings once.
+        auto shared = checkedConfigurations.find(Folded(iniPath));
+        if (shared != checkedConfigurations.end()) {
+            Note("configuration %s: checked above, with another panel", iniPath.c_str());
+            if (!configChecked) config = shared->second, configChecked = true;
+            return;
+        }
         Heading("configuration %s", iniPath.c_str());
         ConfigResult result;
         CheckConfiguration(options, iniPath, &result);
+        checkedConfigurations[Folded(iniPath)] = result;
         if (!configChecked) config = result, configChecked = true;
     }
 
@@ -125,6 +139,8 @@ struct PanelRun {
 
     void CheckModuleGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules) {
         int soundGauges = 0;
+        bool shownSoundGauge = false;
+        const PanelGauge* firstClosed = nullptr;
         for (const PanelGauge& line : lines) {
             auto module = modules.find(Folded(line.container));
             if (module == modules.end()) continue;
@@ -140,8 +156,16 @@ struct PanelRun {
                 ReportWarning(panelCfg, line.line, name,
                               "more than one Sound gauge: each runs the module's whole cycle, so every command is "
                               "served once per Sound gauge per frame; keep one");
+            if (line.windowVisible) shownSoundGauge = true;
+            else if (firstClosed == nullptr) firstClosed = &line;
             CheckSoundGauge(line, module->second);
         }
+        if (firstClosed != nullptr && !shownSoundGauge)
+            ReportWarning(panelCfg, firstClosed->line, firstClosed->container + "!" + firstClosed->gauge,
+                          "every Sound gauge of this panel is in a window that starts closed ([" +
+                              firstClosed->section + "] has visible=0): the simulator may not serve a closed "
+                              "window's gauges until it is opened, and no sound plays until then; put the Sound "
+                              "gauge in the main window or in a [VCockpitNN] section");
         if (soundGauges == 0)
             ReportError(panelCfg, 0, "",
                         "no Sound gauge of the module: it loads no configuration and plays nothing; add "
@@ -168,16 +192,52 @@ struct PanelRun {
             size_t known = findings.size();
             XmlGaugeLookup found =
                 CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
-            if (found == kXmlGaugeCompiled) continue;
+            if (found == kXmlGaugeCompiled) {
+                ++unread;
+                continue;
+            }
+            std::string loose = panelFolder + "\\" + line.container + "\\" + line.gauge + ".xml";
+            if (found == kXmlGaugeMissing && loose.size() >= MAX_PATH) {
+                // Windows finds no longer path: one finding, not one for each gauge.
+                if (!pathTooLong)
+                    ReportWarning(panelCfg, line.line, loose,
+                                  "the gauge's path is " + std::to_string(loose.size()) +
+                                      " characters long: Windows programs, the simulator among them, take at most "
+                                      "259, so this gauge and any like it are never read; move the aircraft to a "
+                                      "shorter path");
+                pathTooLong = true;
+                ++unread;
+                continue;
+            }
+            if (found == kXmlGaugeMissing) {
+                unfound.push_back(line);
+                ++unread;
+                continue;
+            }
             ++xmlGauges;
             Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
             ReportAll(std::vector<Finding>(findings.begin() + static_cast<std::ptrdiff_t>(known), findings.end()));
-            if (found == kXmlGaugeMissing)
-                ReportError(panelCfg, line.line, name,
-                            "no such XML gauge in " + panelFolder + " or " + place.gaugesFolder + " (as " +
-                                line.container + "\\" + line.gauge + ".xml or inside " + line.container +
-                                ".cab): the simulator shows nothing for it");
         }
+    }
+
+    // The gauges the check could not find, in one finding: most are the
+    // simulator's or other add-ons', whose writes have nothing to do with
+    // the sounds unless the configuration names their variables.
+    void ReportUnfound() {
+        if (unfound.empty()) return;
+        const size_t kListed = 20;
+        std::string list;
+        for (size_t i = 0; i < unfound.size() && i < kListed; ++i)
+            list += (i == 0 ? "" : ", ") + unfound[i].container + "!" + unfound[i].gauge + " (line " +
+                    std::to_string(unfound[i].line) + ")";
+        if (unfound.size() > kListed) list += " and " + std::to_string(unfound.size() - kListed) + " more";
+        ReportWarning(panelCfg, unfound[0].line, "",
+                      std::to_string(unfound.size()) + " gauge" + (unfound.size() == 1 ? "" : "s") +
+                          " of this panel not found in " + panelFolder + " or " + place.gaugesFolder +
+                          " (loose or in a cabinet, nor as a compiled .gau/.dll): " + list +
+                          ". Their L:Var writes could not be read (a compiled gauge's writes never can be). "
+                          "Give --sim-folder the simulator's own folder to find the simulator's and the "
+                          "add-ons' gauges in its Gauges folder");
     }
 };
 
@@ -188,20 +248,25 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     Heading("panel %s", panelCfg.c_str());
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
-    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}};
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, false, 0};
     std::vector<PanelGauge> lines = PanelGaugesOf(ParseCfg(text, true));
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
     std::vector<bool> written(run.vars.size(), false);
     run.CheckXmlGauges(lines, modules, &written);
+    run.ReportUnfound();
     if (!run.config.ran) return;
+    ReportUnkeyedSlots(run.config, &written);
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);
         if (!written[var])
             ReportWarning(run.config.iniPath, run.config.configuredLines[n], run.vars[var].name,
                           "no XML gauge of this panel writes this command variable, so " +
-                              run.config.configuredKeys[n] + " never plays; write a command into (L:" +
-                              run.vars[var].name + ", number)");
+                              run.config.configuredKeys[n] + " never plays" +
+                              (run.unread > 0 ? " (unless one of its " + std::to_string(run.unread) +
+                                                    " compiled or missing gauges writes it)"
+                                              : std::string()) +
+                              "; write a command into (L:" + run.vars[var].name + ", number)");
     }
 }
