@@ -239,6 +239,10 @@ TEST(XmlScripts, ScriptsKnowWhenTheyRun) {
     EXPECT_THAT(ScriptPlaces(newer),
                 ElementsAre("1 other", "1 other", "2 update", "3 other", "3 other", "3 click area 1", "4 click area 0",
                             "4 other", "5 other conditional"));
+    // The newer schema's other click form: a <MouseClick> holding a <Script>.
+    EXPECT_THAT(ScriptPlaces("<SimBase.Document><SimGauge.Gauge id=\"G\"><MouseArea id=\"A\"><MouseClick id=\"C\">"
+                             "<Script>1 (&gt;L:x)</Script></MouseClick></MouseArea></SimGauge.Gauge></SimBase.Document>"),
+                ElementsAre("1 other", "1 other", "1 other", "1 click area 0"));
 }
 
 // A write inside a macro has the line of its definition; the line where the

@@ -196,7 +196,7 @@ struct XmlReader {
                 read.conditional = true;
             }
             if (roleFound) continue;
-            if (SameName(name, "Click") || SameName(name, "CallbackCode")) {
+            if (SameName(name, "Click") || SameName(name, "CallbackCode") || SameName(name, "MouseClick")) {
                 read.role = kScriptClick;
                 roleFound = true;
                 for (size_t j = i; j-- > 0;) {
