@@ -71,6 +71,47 @@ TEST(ParameterForms, ResolveAsTheModuleDoes) {
     RemoveTree(panel);
 }
 
+// L: names are one variable whatever their letter case: the module binds
+// "GPS1 Map Terrain", a gauge writes "GPS1 MAP Terrain", and the module
+// serves the command (a missing file: it writes the ErrorFlag value back).
+TEST(LetterCase, OneVariableWhateverTheCase) {
+    std::string panel = MakeTempFolder("kvo_case");
+    std::string module = panel + "\\kvo_sound.gau";
+    ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(), module.c_str(), FALSE));
+    WriteText(panel + "\\case.ini",
+              "[Config]\nMaxSounds=1\nErrorFlag=-5\n[Sounds]\nSound00=missing.wav\n[LVars]\nLvar00=GPS1 Map Terrain\n");
+    host::Reset();
+    host::ClearMessageBoxes();
+    ASSERT_TRUE(host::LoadModule(module.c_str()));
+    host::StartModule();
+    host::AddGauge("Sound", (panel + "\\case.ini").c_str());
+    host::RunFrames(11);
+    host::SetVariable("GPS1 MAP Terrain", 1);
+    host::RunFrames(2);
+    EXPECT_EQ(host::VariableValue("gps1 map terrain"), -5);
+    EXPECT_FALSE(host::MessageBoxes().empty());
+    host::KillGauges();
+    host::StopModule();
+    host::UnloadModule();
+
+    // The check agrees: the write is the configured variable's, no near miss.
+    std::string plane = panel + "\\Plane";
+    CreateDirectoryA(plane.c_str(), nullptr);
+    CreateDirectoryA((plane + "\\panel").c_str(), nullptr);
+    CreateDirectoryA((plane + "\\panel\\gps").c_str(), nullptr);
+    WriteText(plane + "\\aircraft.cfg", "[fltsim.0]\npanel=\n");
+    WriteText(plane + "\\panel\\panel.cfg",
+              "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, sound.ini\ngauge01=gps!Map, 0,0,10,10\n");
+    ASSERT_TRUE(CopyFileA(module.c_str(), (plane + "\\panel\\kvo_sound.gau").c_str(), FALSE));
+    ASSERT_TRUE(WriteTone(plane + "\\panel\\terrain.wav", 0.1));
+    WriteText(plane + "\\panel\\sound.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=terrain.wav\n[LVars]\nLvar00=GPS1 Map Terrain\n");
+    WriteText(plane + "\\panel\\gps\\Map.xml", "<Gauge><Mouse><Click>1 (&gt;L:GPS1 MAP Terrain, number)</Click></Mouse></Gauge>");
+    std::string out;
+    EXPECT_EQ(RunPanelhost("--check \"" + plane + "\" --sim-folder \"" + panel + "\"", &out), 0) << out;
+    EXPECT_THAT(out, HasSubstr("check: 0 errors, 0 warnings"));
+    RemoveTree(panel);
+}
+
 class AircraftCheck : public ::testing::Test {
 protected:
     void SetUp() override { root_ = MakeTempFolder("kvo_aircraft"); }
@@ -151,7 +192,7 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
         {"ERROR ", panel + "\\folder.ini: the configuration is a folder"},
         {"ERROR ", panel + "\\nosounds.ini: [Sounds]: no sound is configured"},
         {"ERROR ", cfg + ":10: kvo_other: no kvo_other.gau or kvo_other.dll in " + panel + " or " + root_ + "\\Gauges"},
-        {"ERROR ", cfg + ":11: kvo_xml!Missing: no such XML gauge"},
+        {"WARNING ", cfg + ":11: 1 gauge of this panel not found in " + panel + " or " + root_ + "\\Gauges"},
         {"WARNING ", ini + ":2: MaxSounds=4x: the module reads this as 4 sound slots"},
         {"WARNING ", ini + ":3: MaxSound=5: the module never reads this key; it reads MaxSounds"},
         {"WARNING ", ini + ":4: ErrorFlag=abc: the module reads this as 0, so a failed sound looks like a stopped one"},
@@ -179,7 +220,164 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
     EXPECT_THAT(out_, Not(HasSubstr("Sound02 never plays")));  // Switches.xml writes its variable
     // Relative to the simulator's folder, the current folder of the module's process.
     EXPECT_THAT(out_, HasSubstr("Sound03 kvo_xml_id_02            .\\Sound\\dot.wav  loads and plays"));
-    EXPECT_THAT(out_, HasSubstr("check: 12 errors, 17 warnings"));
+    EXPECT_THAT(LineWith(out_, "1 gauge of this panel not found"), HasSubstr(": kvo_xml!Missing (line 11). "));
+    // A gauge the check cannot find is a warning: 12 errors and 17 warnings before.
+    EXPECT_THAT(out_, HasSubstr("check: 11 errors, 18 warnings"));
+}
+
+// Copies the tree FROM into TO, which exists.
+void CopyTree(const std::string& from, const std::string& to) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        } else {
+            ASSERT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) << name;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The twins of tests/aircraft, written as published panels write them: an
+// older-schema annunciator with a macro per engine, a cabinet of newer-schema
+// selectors, names with blanks, gauges of the simulator and of other add-ons
+// that are not installed. Twin binds its sounds right; Twin Misbound binds
+// them to the selectors' own variables, plays once from an update, has a
+// typo, a key the module never reads, an MS ADPCM file, and its Sound gauge
+// only in a window that starts closed.
+class TwinAircraft : public AircraftCheck {
+protected:
+    void SetUp() override {
+        AircraftCheck::SetUp();
+        std::string source = KVO_TEST_AIRCRAFT;
+        for (char& c : source) c = c == '/' ? '\\' : c;
+        CopyTree("Z:" + source, root_);
+        WavLayout adpcm;
+        adpcm.tag = 2;
+        adpcm.channels = 1;
+        adpcm.bits = 4;
+        adpcm.extra = {32, 0, 0xF4, 0x03, 7, 0};  // cbSize, samples per block, seven coefficients
+        adpcm.extra.resize(2 + 32, 0);
+        for (const char* plane : {"Twin", "Twin Misbound"}) {
+            std::string panel = root_ + "\\SimObjects\\Airplanes\\" + plane + "\\panel";
+            CreateDirectoryA((panel + "\\sound").c_str(), nullptr);
+            for (const char* name : {"fire_bell", "switch", "gear_horn", "knob"})
+                ASSERT_TRUE(WriteTone(panel + "\\sound\\" + name + ".wav", 0.1));
+            ASSERT_TRUE(WriteWav(panel + "\\sound\\marker_adpcm.wav", adpcm, std::vector<uint8_t>(2048, 0)));
+            ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(),
+                                  (panel + "\\kvo_sound.gau").c_str(), FALSE));
+        }
+        Folder("Gauges");
+    }
+    std::string Plane(const char* name) { return root_ + "\\SimObjects\\Airplanes\\" + name; }
+};
+
+// Bound right, the twin passes whatever add-ons' gauges are missing: numbered
+// siblings of its sounds' variables are no near misses.
+TEST_F(TwinAircraft, CorrectlyBoundPassesWithMissingGaugesAsOneWarning) {
+    EXPECT_EQ(RunPanelhost("--check \"" + Plane("Twin") + "\"", &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("4 of 4 configured sounds load and play"));
+    EXPECT_THAT(out_, Not(HasSubstr("resembles")));  // Fire_Eng2_Warning, SM2 Click
+    EXPECT_THAT(LineWith(out_, "WARNING "),
+                HasSubstr("panel.cfg:17: 3 gauges of this panel not found in "));
+    EXPECT_THAT(out_, HasSubstr(": SimGPS!GPS_500 (line 17), Magnetic_Compass!Magnetic_Compass (line 18), "
+                                "Stack_Avionics!Transponder (line 34). Their L:Var writes could not be read"));
+    EXPECT_THAT(out_, HasSubstr("--sim-folder"));
+    EXPECT_THAT(out_, HasSubstr("check: 0 errors, 1 warning"));
+}
+
+TEST_F(TwinAircraft, MisboundFindsWhatSilencesOrBreaksItsSounds) {
+    EXPECT_EQ(RunPanelhost("--check \"" + Plane("Twin Misbound") + "\"", &out_), 1) << out_;
+    std::string panel = Plane("Twin Misbound") + "\\panel";
+    std::string ini = panel + "\\sound.ini";
+    struct Expected { const char* start; std::string text; } findings[] = {
+        {"WARNING ", panel + "\\Twin Radio.cab\\COM Selector.xml:23: COM SEL: the gauge steps or toggles this "
+                     "command variable from its own value"},
+        {"WARNING ", panel + "\\Twin Radio.cab\\XPDR Selector.xml:23: XPDR SEL: the gauge steps or toggles"},
+        {"WARNING ", panel + "\\Twin_Annunciator\\Marker.xml:4: 1: written into the command variable twin_marker "
+                     "by update code, which runs on every gauge update"},
+        {"ERROR ", panel + "\\Twin_Annunciator\\Gear Horn.xml:5: twin_gear_horm: is none of the module's "
+                   "variables but resembles twin_gear_horn"},
+        {"ERROR ", ini + ": Sound05: slot 5 has no sound key, yet an XML gauge of this panel writes its command "
+                   "variable SM1 Click: the module then loads its default file ./Sound/kvo/kvo_xml_05.wav"},
+        {"ERROR ", ini + ":10: " + panel + "\\sound\\marker_adpcm.wav: the sound does not load: "},
+        {"WARNING ", panel + "\\panel.cfg:26: kvo_sound!Sound: every Sound gauge of this panel is in a window "
+                     "that starts closed ([Window01] has visible=0)"},
+    };
+    for (const Expected& finding : findings) {
+        std::string line = LineWith(out_, finding.text);
+        EXPECT_EQ(line.compare(0, strlen(finding.start), finding.start), 0) << finding.text << "\n" << out_;
+    }
+    EXPECT_THAT(LineWith(out_, "marker_adpcm.wav: the sound does not load"),
+                HasSubstr("the file is MS ADPCM (format tag 0x0002), a compressed format the module cannot play "
+                          "(\"Not implemented\", 0x80004001); convert it to 16-bit PCM, for example: sox"));
+    // A click that writes a constant into the command variable is no own state.
+    EXPECT_THAT(out_, Not(HasSubstr("SM1 Click: the gauge steps")));
+    // Each selector once, though both its clicks step it.
+    EXPECT_EQ(out_.find("COM SEL: the gauge steps"), out_.rfind("COM SEL: the gauge steps"));
+    EXPECT_THAT(out_, HasSubstr("check: 4 errors, 8 warnings"));
+}
+
+// What a new user met: a volume cut off at 127 characters, an INI saved as
+// UTF-8 with letters beyond ASCII, one INI shared by two panels, a WAV path
+// longer than Windows takes, a control variable's name with a part left out.
+TEST_F(AircraftCheck, WhatANewUserMet) {
+    std::string plane = Folder("SimObjects\\Airplanes\\New");
+    std::string panel = Folder("SimObjects\\Airplanes\\New\\panel");
+    Folder("SimObjects\\Airplanes\\New\\panel.2");
+    Folder("Gauges");
+    WriteText(plane + "\\aircraft.cfg", "[fltsim.0]\npanel=\n[fltsim.1]\npanel=2\n");
+    std::string deep = Folder("SimObjects\\Airplanes\\New\\panel\\" + std::string(100, 'd'));
+    std::string shared = deep + "\\sound.ini";
+    for (const char* folder : {"panel", "panel.2"}) {
+        WriteText(plane + "\\" + folder + "\\panel.cfg",
+                  "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, " + shared + "\ngauge01=new!Knobs, 0,0,9,9\n"
+                  "gauge02=" + std::string(150, 'c') + "!" + std::string(60, 'g') + ", 0,0,9,9\n");
+        ASSERT_TRUE(CopyFileA((TestProgramFolder() + "\\kvo_sound.dll").c_str(),
+                              (plane + "\\" + folder + "\\kvo_sound.gau").c_str(), FALSE));
+    }
+    Folder("SimObjects\\Airplanes\\New\\panel\\new");
+    WriteText(panel + "\\new\\Knobs.xml",
+              "<Gauge><Mouse><Click>1 (&gt;L:kvo_xml_id_00) 1 (&gt;L:kvo_xml_id_01) 1 (&gt;L:kvo_xml_id_02)\n"
+              "1 (&gt;L:kvo_xml_id_03) -900 (&gt;L:kvo_lvchime_volume, number)</Click></Mouse></Gauge>");
+    // The volume's comma is the 126th character: the module keeps ",-" of ",-1500".
+    std::string cut = ".\\" + std::string(119, 'v') + ".wav";
+    ASSERT_TRUE(WriteTone(root_ + cut.substr(1), 0.1));
+    ASSERT_TRUE(WriteTone(deep + "\\caf\xC3\xA9.wav", 0.1));
+    std::string tooLong = std::string(110, 'e') + ".wav";
+    // A short file whose data size is a streaming recorder's placeholder.
+    WavLayout layout;
+    ASSERT_TRUE(WriteWav(deep + "\\rec.wav", layout, ToneSamples(layout, 2205), 0x7FFFF000));
+    WriteText(shared, "[Config]\nMaxSounds=4\n[Sounds]\nSound00=" + cut + ",-1500\n"
+                      "Sound01=caf\xC3\xA9.wav\nSound02=" + tooLong + "\nSound03=rec.wav\n");
+    EXPECT_EQ(RunPanelhost("--check \"" + plane + "\"", &out_), 1) << out_;
+    EXPECT_THAT(LineWith(out_, "Sound00="), HasSubstr("the volume ,-1500 is read as ,-, so the volume is lost"));
+    EXPECT_THAT(LineWith(out_, "without a byte-order mark"), HasSubstr(shared + ":5: the file is saved as UTF-8"));
+    // One finding for the long path, none of the boxes that follow from it.
+    EXPECT_THAT(LineWith(out_, "full path is"),
+                HasSubstr(":6: " + deep + "\\" + tooLong.substr(0, 259 - deep.size() - 1) +
+                          ": the WAV file's full path is " + std::to_string(deep.size() + 1 + tooLong.size()) +
+                          " characters long"))
+        << out_;
+    EXPECT_THAT(LineWith(out_, "full path is"), Not(HasSubstr("Location")));
+    EXPECT_THAT(LineWith(out_, "rec.wav: the sound does not load"),
+                HasSubstr("Location 6\\nFile " + deep + "\\rec.wav"));
+    EXPECT_THAT(LineWith(out_, "rec.wav: the sound does not load"),
+                HasSubstr("its data chunk declares 0x7FFFF000 bytes, the placeholder of a streaming recorder"));
+    std::string gauge = panel + "\\" + std::string(150, 'c') + "\\" + std::string(60, 'g') + ".xml";
+    EXPECT_THAT(LineWith(out_, "the gauge's path is"),
+                HasSubstr(panel + "\\panel.cfg:4: " + gauge + ": the gauge's path is " +
+                          std::to_string(gauge.size()) + " characters long"));
+    EXPECT_THAT(out_, Not(HasSubstr("ccc!ggg")));  // not among the gauges not found
+    // Checked once, though both panels name it.
+    EXPECT_EQ(out_.find("without a byte-order mark"), out_.rfind("without a byte-order mark"));
+    EXPECT_THAT(out_, HasSubstr("checked above, with another panel"));
+    EXPECT_THAT(LineWith(out_, "kvo_lvchime_volume:"), HasSubstr("resembles kvo_lvchime_volume_in"));
 }
 
 // The example aircraft as the build makes it: nothing to report, whatever

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
+#include "tools/panelhost/check/panel_read.h"
 #include "tools/panelhost/check/xml_gauges.h"
 #include "tools/panelhost/check/xml_scripts.h"
 
@@ -176,11 +177,11 @@ protected:
 TEST(XmlScripts, BothSchemasWithTheirMacros) {
     // Units, blanks, a ":N" suffix and letter case vary; comments are no script.
     EXPECT_THAT(Described(Uses(kOldSchema)),
-                ElementsAre("4 Panel Light", "6 >demo_chime = 1 @Chime", "7 >KVO_xml_id_03 = 2", "8 gear",
+                ElementsAre("4 Panel Light", "3 >demo_chime = 1 @Chime", "7 >KVO_xml_id_03 = 2", "8 gear",
                             "8 >kvo_xml_id_03 = 3", "9 >kvo_lvchime_volume_in = -1800", "9 x", "9 >copy"));
     // The newer schema's macro arguments; attributes are scripts too.
     EXPECT_THAT(Described(Uses(kNewSchema)),
-                ElementsAre("6 >kvo_xml_id_03 = 2 @Snd", "6 >KVOGlobals = 1", "8 >demo_chime = 0"));
+                ElementsAre("3 >kvo_xml_id_03 = 2 @Snd", "6 >KVOGlobals = 1", "8 >demo_chime = 0"));
     // A gauge saved as UTF-16 reads the same.
     std::string utf16 = "\xFF\xFE";
     for (const char* c = kNewSchema; *c != '\0'; ++c) utf16 += std::string(1, *c) + '\0';
@@ -188,6 +189,115 @@ TEST(XmlScripts, BothSchemasWithTheirMacros) {
     // In the older schema "(" after a macro is not an argument list.
     EXPECT_THAT(Described(Uses("<Gauge><Macro Name=\"V\">@1 7</Macro><Update>@V(&gt;L:a)</Update></Gauge>")),
                 ElementsAre("1 >a = 7 @V"));
+}
+
+std::string Placed(const GaugeScript& script) {
+    static const char* const kRoles[] = {"update", "value", "click", "other"};
+    return std::to_string(script.line) + " " + kRoles[script.role] +
+           (script.mouseArea >= 0 ? " area " + std::to_string(script.mouseArea) : "") +
+           (script.conditional ? " conditional" : "");
+}
+
+std::vector<std::string> ScriptPlaces(const std::string& gauge) {
+    std::vector<GaugeScript> scripts;
+    ScriptProblem problem;
+    EXPECT_TRUE(ReadGaugeScriptList(gauge, &scripts, &problem)) << problem.what;
+    std::vector<std::string> places;
+    for (const GaugeScript& script : scripts) places.push_back(Placed(script));
+    return places;
+}
+
+// Each script's role, mouse area and condition, in both schemas.
+TEST(XmlScripts, ScriptsKnowWhenTheyRun) {
+    // Attribute values are scripts of no role.
+    EXPECT_THAT(ScriptPlaces(kOldSchema),
+                ElementsAre("2 other", "2 other", "4 value", "6 click area 0", "8 update", "9 value"));
+    EXPECT_THAT(ScriptPlaces(kNewSchema),
+                ElementsAre("1 other", "1 other", "1 other", "2 other", "5 other", "5 value", "8 other"));
+    const char older[] =
+        "<Gauge>\n"                                                                   // 1
+        "<Element><Visible>(L:a)</Visible><Select><Value>1</Value></Select>\n"       // 2
+        "  <Element><Select><Value>2</Value></Select></Element></Element>\n"          // 3
+        "<Mouse><Tooltip>(L:t)</Tooltip>\n"                                           // 4
+        "  <Area Left=\"0\"><Click>1 (&gt;L:x)</Click></Area>\n"                      // 5
+        "  <Area><Area><Click Kind=\"LeftSingle\">2</Click></Area></Area>\n"          // 6
+        "</Mouse><Keys><On Key=\"A\">3</On></Keys>\n"                                 // 7
+        "<Update>4</Update></Gauge>\n";                                               // 8
+    EXPECT_THAT(ScriptPlaces(older), ElementsAre("2 value", "2 value conditional", "3 value conditional", "4 other",
+                                                 "5 other", "5 click area 0", "6 other", "6 click area 2", "7 other", "7 other",
+                                                 "8 update"));
+    // A click of the whole gauge, directly in <Mouse>, makes it an area of its own.
+    EXPECT_THAT(ScriptPlaces("<Gauge><Mouse><Click>1</Click></Mouse><Mouse><Area><Click>2</Click></Area></Mouse></Gauge>"),
+                ElementsAre("1 click area 0", "1 click area 1"));
+    const char newer[] =
+        "<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge id=\"G\">\n"               // 1
+        "<Update><Script>1 (&gt;L:u)</Script></Update>\n"                             // 2
+        "<MouseArea id=\"A\"><MouseArea id=\"B\"><CallbackCode>2</CallbackCode></MouseArea>\n"  // 3
+        "<CallbackCode>3</CallbackCode><Tooltip>x</Tooltip></MouseArea>\n"            // 4
+        "<Element><FailureArea><Failures>5</Failures></FailureArea></Element>\n"      // 5
+        "</SimGauge.Gauge></SimBase.Document>\n";
+    EXPECT_THAT(ScriptPlaces(newer),
+                ElementsAre("1 other", "1 other", "2 update", "3 other", "3 other", "3 click area 1", "4 click area 0",
+                            "4 other", "5 other conditional"));
+    // The newer schema's other click form: a <MouseClick> holding a <Script>.
+    EXPECT_THAT(ScriptPlaces("<SimBase.Document><SimGauge.Gauge id=\"G\"><MouseArea id=\"A\"><MouseClick id=\"C\">"
+                             "<Script>1 (&gt;L:x)</Script></MouseClick></MouseArea></SimGauge.Gauge></SimBase.Document>"),
+                ElementsAre("1 other", "1 other", "1 other", "1 click area 0"));
+}
+
+// A write inside a macro has the line of its definition; the line where the
+// macro is used, and the outermost macro, come with it.
+TEST(XmlScripts, MacroWritesKeepTheirDefinitionsLines) {
+    const char gauge[] =
+        "<Gauge>\n"                                                                    // 1
+        "<Macro Name=\"Warn\">\n"                                                      // 2
+        "  (L:Left_Fire, bool) if{ 1 (&gt;L:Fire_Eng1_Warning) }</Macro>\n"           // 3
+        "<Macro Name=\"Both\">@Warn\n"                                                 // 4
+        "  2 (&gt;L:Fire_Eng2_Warning)</Macro>\n"                                     // 5
+        "<Update>\n"                                                                   // 6
+        "  @Both\n"                                                                    // 7
+        "  1 (&gt;L:plain)</Update></Gauge>\n";                                        // 8
+    std::vector<GaugeScript> scripts;
+    ScriptProblem problem;
+    ASSERT_TRUE(ReadGaugeScriptList(gauge, &scripts, &problem)) << problem.what;
+    ASSERT_EQ(scripts.size(), 1u);
+    const GaugeScript& script = scripts[0];
+    EXPECT_EQ(script.line, 6);
+    size_t write = script.text.find("(>L:Fire_Eng1_Warning");
+    ASSERT_NE(write, std::string::npos) << script.text;
+    EXPECT_EQ(script.LineAt(write), 3);
+    EXPECT_EQ(script.MacroAt(write), "Warn");
+    EXPECT_EQ(script.UseLineAt(write), 7);
+    EXPECT_EQ(script.OuterMacroAt(write), "Both");
+    std::vector<LVarUse> uses = CollectLVarUses(scripts);
+    ASSERT_EQ(uses.size(), 4u);
+    EXPECT_EQ(uses[1].name, "Fire_Eng1_Warning");
+    EXPECT_EQ(uses[1].line, 3);
+    EXPECT_EQ(uses[1].useLine, 7);
+    EXPECT_EQ(uses[1].macro, "Warn");
+    EXPECT_EQ(uses[1].usedThrough, "Both");
+    EXPECT_TRUE(uses[1].conditional);  // in an if{ } block
+    EXPECT_EQ(Describe(uses[2]) + " used " + std::to_string(uses[2].useLine), "5 >Fire_Eng2_Warning = 2 @Both used 7");
+    EXPECT_EQ(uses[2].usedThrough, "");
+    EXPECT_FALSE(uses[2].conditional);
+    EXPECT_EQ(uses[3].name, "plain");
+    EXPECT_EQ(uses[3].line, 8);
+    EXPECT_EQ(uses[3].useLine, 8);
+    EXPECT_FALSE(uses[3].conditional);
+    EXPECT_EQ(uses[3].role, kScriptUpdate);
+
+    // The newer schema fills them in, each argument keeping the line it is written on.
+    std::string newer = std::string("<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge>\n") +  // 1
+                        "<Macro id=\"Warn\"><MacroValue>\n" +                                // 2
+                        "  1 (&gt;L:Fire_Eng@1_Warning)</MacroValue></Macro>\n" +            // 3
+                        "<Update><Script>@Warn(1)\n" +                                        // 4
+                        "@Warn(2)</Script></Update></SimGauge.Gauge></SimBase.Document>\n";  // 5
+    ASSERT_TRUE(ReadGaugeScriptList(newer, &scripts, &problem)) << problem.what;
+    uses = CollectLVarUses(scripts);
+    ASSERT_EQ(uses.size(), 2u);
+    EXPECT_EQ(Describe(uses[0]) + " used " + std::to_string(uses[0].useLine), "3 >Fire_Eng1_Warning = 1 @Warn used 4");
+    EXPECT_EQ(Describe(uses[1]) + " used " + std::to_string(uses[1].useLine), "3 >Fire_Eng2_Warning = 1 @Warn used 5");
+    EXPECT_EQ(uses[1].usedThrough, "");
 }
 
 TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
@@ -231,8 +341,62 @@ TEST_F(XmlGauges, WritesJudgedAgainstTheModulesVariables) {
     EXPECT_EQ(Describe(findings_[50]), "WARNING 52 ");
 }
 
+// Numbered siblings are variables of their own; numbers written differently,
+// typos, and a control variable's name with a part left out or added are
+// near misses. A near miss inside a macro names the macro's line.
+TEST_F(XmlGauges, NearMissesAndNumberedSiblings) {
+    const std::vector<ModuleVariable> vars = {{"Fire_Eng1_Warning", kVarCommand}, {"SM1 SEL", kVarCommand},
+                                              {"gear_1", kVarCommand},           {"L10", kVarCommand},
+                                              {"kvo_xml_id_03", kVarCommand},    {"kvo_lvchime_volume_in", kVarOther}};
+    Write(panel_ + "\\set\\Names.xml",
+          "<Gauge>\n"                                                                            // 1
+          "<Macro Name=\"Eng\">1 (&gt;L:Fire_Eng2_Warning) 1 (&gt;L:Fire_Eng1_Warnnig)</Macro>\n"  // 2
+          "<Macro Name=\"Outer\">@Eng</Macro>\n"                                                 // 3
+          "<Update>\n"                                                                           // 4
+          "@Outer\n"                                                                             // 5
+          "1 (&gt;L:SM2 SEL) 1 (&gt;L:gear_2) 1 (&gt;L:L11) 1 (&gt;L:Fire_Eng12_Warning)\n"     // 6
+          "1 (&gt;L:kvo_xml_id_3) 1 (&gt;L:SM1 SLE) 1 (&gt;L:gear1)\n"                          // 7
+          "-900 (&gt;L:kvo_lvchime_volume) 0 (&gt;L:kvo_lvchime_volume_in_db)\n"                // 8
+          "0 (&gt;L:kvo_lvchime_pan_out) 1 (&gt;L:kvo_lvchime)\n"                               // 9
+          "</Update></Gauge>\n");
+    ASSERT_EQ(CheckXmlGauge(panel_, "", "set", "Names", vars, &written_, &findings_), kXmlGaugeChecked);
+    EXPECT_THAT(FindingLines(),
+                ElementsAre("ERROR 2 Fire_Eng1_Warnnig", "ERROR 7 kvo_xml_id_3", "ERROR 7 SM1 SLE", "ERROR 7 gear1",
+                            "ERROR 8 kvo_lvchime_volume", "ERROR 8 kvo_lvchime_volume_in_db"));
+    EXPECT_THAT(findings_[0].message, HasSubstr("(through the macro @Eng, inside @Outer, used at line 5)"));
+    EXPECT_THAT(findings_[4].message, HasSubstr("resembles kvo_lvchime_volume_in"));
+}
+
+// Command variables a gauge keeps as its own state, and play-once codes
+// written on every update.
+TEST_F(XmlGauges, CommandVariablesKeptAsStateOrReplayed) {
+    const std::vector<ModuleVariable> vars = {{"COM SEL", kVarCommand}, {"XPDR SEL", kVarCommand},
+                                              {"BAT SW", kVarCommand},  {"chime", kVarCommand},
+                                              {"horn", kVarCommand},    {"bell", kVarCommand}};
+    Write(panel_ + "\\set\\State.xml",
+          "<Gauge>\n"                                                                                 // 1
+          "<Mouse><Area><Click>(L:COM SEL,number) 1 + (&gt;L:COM SEL,number)</Click></Area>\n"       // 2
+          "<Area><Click>(L:COM SEL,number) 1 - (&gt;L:COM SEL,number)</Click></Area>\n"              // 3
+          "<Area><Click>(L:BAT SW, bool) ! (&gt;L:BAT SW, bool)</Click></Area>\n"                   // 4
+          "<Area><Click>(L:chime) 0 == if{ 1 (&gt;L:chime) }</Click></Area></Mouse>\n"              // 5
+          "<Update>(L:XPDR SEL) (&gt;L:copy) (L:copy) 1 + (&gt;L:XPDR SEL)\n"                       // 6
+          "1 (&gt;L:horn) (L:gear) if{ 1 (&gt;L:bell) }</Update>\n"                                 // 7
+          "<Element><Select><Value>7 (&gt;L:bell)</Value></Select></Element>\n"                      // 8
+          "<Element><Visible>(L:on)</Visible><Select><Value>1 (&gt;L:chime)</Value></Select></Element>\n"  // 9
+          "<Element><Element><Select><Value>1 (&gt;L:chime)</Value></Select></Element></Element>\n"  // 10
+          "<Keys><On Key=\"B\">1 (&gt;L:horn)</On></Keys>\n"                                         // 11
+          "</Gauge>\n");
+    ASSERT_EQ(CheckXmlGauge(panel_, "", "set", "State", vars, &written_, &findings_), kXmlGaugeChecked);
+    // Once per variable and gauge; XPDR SEL is read, then written from a copy of itself.
+    EXPECT_THAT(FindingLines(), ElementsAre("WARNING 2 COM SEL", "WARNING 4 BAT SW", "WARNING 6 XPDR SEL",
+                                            "WARNING 7 1", "WARNING 8 7"));
+    EXPECT_THAT(findings_[0].message, HasSubstr("the module writes 0 into it when a play ends and the ErrorFlag value"));
+    EXPECT_THAT(findings_[3].message, HasSubstr("horn by update code"));
+    EXPECT_THAT(findings_[4].message, HasSubstr("bell by an element's value code"));
+}
+
 TEST_F(XmlGauges, LooseFilesAndCabinetsInTheSimulatorsOrder) {
-    const char clean[] = "<Gauge><Update>1 (&gt;L:demo_chime)</Update></Gauge>";
+    const char clean[] = "<Gauge><Update>2 (&gt;L:demo_chime)</Update></Gauge>";
     const char faulty[] = "<Gauge><Update>1 (&gt;L:demo_chim)</Update></Gauge>";
     Write(gauges_ + "\\set\\Panel.xml", faulty);
     Write(gauges_ + "\\set.cab", MakeCabinet({Entry("Panel.xml", faulty)}));
@@ -362,4 +526,54 @@ TEST(ExampleGauges, DriveTheExampleSoundsWithoutFinding) {
     EXPECT_THAT(written, ElementsAre(true, false, true, true, false));
 #endif
     EXPECT_THAT(findings, IsEmpty()) << findings[0].file << ": " << findings[0].item << " " << findings[0].message;
+}
+
+// The panel readers: an aircraft's panels through its variations and an
+// alias, the gauge lines with their windows, and the XML gauges' bytes.
+TEST_F(XmlGauges, PanelReadersFollowTheAircraft) {
+    std::string plane = folder_ + "\\Airplanes\\Plane";
+    CreateDirectoryA((folder_ + "\\Airplanes").c_str(), nullptr);
+    CreateDirectoryA(plane.c_str(), nullptr);
+    Write(plane + "\\aircraft.cfg", "[fltsim.0]\npanel=\n[fltsim.1]\npanel=2\n[fltsim.2]\npanel=\"\"\n[fltsim.3]\npanel=gone\n");
+    Write(plane + "\\panel\\panel.cfg",
+          "[Window00]\nvisible=1\ngauge00=kvo_sound!Sound, 0,0,1,1, .\\sound.ini\n"
+          "[Window01]\ngauge00= Set ! Panel Lights ,0,0,10,10\ngauge01=nobang,0,0\nvisible=0\n"
+          "[VCockpit01]\ngauge00=set!Panel, 0, 0, 10, 10\n[Vcockpit02]\ngauge00=kvo_sound!Sound,0,0\n");
+    Write(plane + "\\panel.2\\panel.cfg", "[fltsim]\nalias=Plane\\panel\n");
+    std::vector<Finding> findings;
+    std::vector<std::string> panels = PanelConfigsOf(plane, &findings);
+    EXPECT_THAT(panels, ElementsAre(plane + "\\panel\\panel.cfg"));
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].level, kFindingNote);  // the alias followed
+    EXPECT_EQ(findings[1].level, kFindingError);
+    EXPECT_EQ(findings[1].item, "[fltsim.3]");
+    EXPECT_EQ(PanelConfigsOf(plane + "\\aircraft.cfg"), panels);
+    EXPECT_EQ(PanelConfigsOf(plane + "\\panel.2\\panel.cfg"), panels);
+
+    std::vector<PanelGauge> gauges = ReadPanelGauges(panels[0]);
+    ASSERT_EQ(gauges.size(), 4u);
+    EXPECT_EQ(gauges[0].parameter, ".\\sound.ini");
+    EXPECT_TRUE(gauges[0].windowVisible);
+    EXPECT_EQ(gauges[1].section + " " + gauges[1].key + " " + gauges[1].container + "!" + gauges[1].gauge,
+              "Window01 gauge00 Set!Panel Lights");
+    EXPECT_EQ(gauges[1].line, 5);
+    EXPECT_FALSE(gauges[1].windowVisible);  // visible=0 after the gauge lines
+    EXPECT_TRUE(gauges[2].windowVisible);
+    EXPECT_EQ(gauges[3].parameter, "");
+
+    // The bytes, where the simulator finds them.
+    std::string bytes, file;
+    Write(panel_ + "\\set.cab", MakeCabinet({Entry("PANEL LIGHTS.XML", "<Gauge/>")}));
+    EXPECT_EQ(FindXmlGaugeBytes(panel_, gauges_, "set", "Panel Lights", &bytes, &file), kXmlGaugeChecked);
+    EXPECT_EQ(bytes, "<Gauge/>");
+    EXPECT_EQ(file, panel_ + "\\set.cab\\PANEL LIGHTS.XML");
+    Write(gauges_ + "\\other.dll", "MZ");
+    EXPECT_EQ(FindXmlGaugeBytes(panel_, gauges_, "other", "G", &bytes, &file), kXmlGaugeCompiled);
+    EXPECT_EQ(file, gauges_ + "\\other.dll");
+    EXPECT_EQ(FindXmlGaugeBytes(panel_, gauges_, "none", "G", &bytes, &file), kXmlGaugeMissing);
+    EXPECT_EQ(file, "");
+    Write(panel_ + "\\cut.cab", "MSCF" + std::string(200, '\x7F'));
+    findings.clear();
+    EXPECT_EQ(FindXmlGaugeBytes(panel_, gauges_, "cut", "G", &bytes, &file, &findings), kXmlGaugeUnreadable);
+    EXPECT_EQ(findings.size(), 1u);
 }

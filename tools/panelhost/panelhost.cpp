@@ -33,5 +33,6 @@ int RunHost(int argc, char** argv) {
     if (status != 0) return status;
     if (options.moduleGiven && OwnArchitecture() == kArch32) WarnOfModuleFolder(options);
     if (!options.checkConfig.empty()) return RunCheck(options);
+    if (options.listen) return RunListen(options);
     return RunScenarioFile(options);
 }

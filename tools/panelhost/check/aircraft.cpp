@@ -3,8 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <set>
-
 #include "tools/panelhost/check/check.h"
 
 namespace {
@@ -20,44 +18,7 @@ std::string SimFolderAbove(const std::string& aircraftFolder) {
     return "";
 }
 
-std::string Unquoted(const std::string& value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
-    return value;
-}
-
 }  // namespace
-
-void CheckAircraft(const Options& options, const std::string& aircraftFolder, const CheckPlace& place,
-                   const std::vector<std::string>& moduleGauges) {
-    std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
-    Heading("aircraft %s", aircraftCfg.c_str());
-    std::string text;
-    if (!ReadCheckedText(aircraftCfg, "the aircraft configuration", &text)) return;
-    // Each variation's panel, each distinct panel checked once.
-    std::vector<std::string> panels;
-    std::set<std::string> followed, listed;  // folded
-    int variations = 0;
-    for (const CfgSection& section : ParseCfg(text, true)) {
-        if (_strnicmp(section.name.c_str(), "fltsim.", 7) != 0) continue;
-        ++variations;
-        const CfgEntry* panel = FindEntry(&section, "panel");
-        std::string suffix = panel != nullptr ? Trimmed(Unquoted(panel->value)) : "";
-        std::string folder = aircraftFolder + "\\panel" + (suffix.empty() ? "" : "." + suffix);
-        std::string panelCfg = folder + "\\panel.cfg";
-        if (!followed.insert(Folded(panelCfg)).second) continue;
-        if (!IsFile(panelCfg)) {
-            ReportError(aircraftCfg, section.line, "[" + section.name + "]",
-                    "its panel " + panelCfg + " is not there: the simulator shows no panel and plays no sound "
-                    "for this variation; set panel= to the suffix of an existing panel folder");
-            continue;
-        }
-        std::string final = FollowAlias(panelCfg);
-        if (!final.empty() && listed.insert(Folded(final)).second) panels.push_back(final);
-    }
-    if (variations == 0)
-        ReportError(aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
-    for (const std::string& panel : panels) CheckPanel(options, panel, place, moduleGauges);
-}
 
 int RunCheck(const Options& options) {
     std::string path = FullPath(options.checkConfig);
@@ -92,13 +53,13 @@ int RunCheck(const Options& options) {
         ReportError(path, 0, "", "the path is " + std::to_string(path.size()) +
                                      " characters long: Windows programs, the simulator and the module among them, "
                                      "take at most 259; move it to a shorter path");
-    } else if (isAircraft) {
-        CheckAircraft(options, path, place, moduleGauges);
-    } else if (SameName(name, "aircraft.cfg")) {
-        CheckAircraft(options, FolderOf(path), place, moduleGauges);
-    } else if (SameName(name, "panel.cfg")) {
-        std::string panel = FollowAlias(path);
-        if (!panel.empty()) CheckPanel(options, panel, place, moduleGauges);
+    } else if (isAircraft || SameName(name, "aircraft.cfg") || SameName(name, "panel.cfg")) {
+        if (!SameName(name, "panel.cfg"))
+            Heading("aircraft %s", (isAircraft ? path + "\\aircraft.cfg" : path).c_str());
+        std::vector<Finding> findings;
+        std::vector<std::string> panels = PanelConfigsOf(path, &findings);
+        ReportAll(findings);
+        for (const std::string& panel : panels) CheckPanel(options, panel, place, moduleGauges);
     } else if (IsFolder(path)) {
         ReportError(path, 0, "", "a folder without aircraft.cfg: give an INI file, a panel.cfg or an "
                                             "aircraft folder (the one that holds aircraft.cfg)");

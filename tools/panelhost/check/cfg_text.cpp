@@ -7,7 +7,10 @@
 
 #include <algorithm>
 
-#include "tools/panelhost/check/check.h"
+#include <windows.h>
+
+#include "tools/panelhost/check/cfg_text.h"
+#include "tools/panelhost/common/names.h"
 
 namespace {
 
@@ -70,13 +73,6 @@ const char* TextStateMeaning(TextState state) {
     case kTextTooLarge: return "is larger than 4 MB, far more than any such file holds";
     default: return "cannot be read";
     }
-}
-
-bool ReadCheckedText(const std::string& path, const char* what, std::string* text) {
-    TextState state = ReadTextFile(path, text);
-    if (state == kTextOk) return true;
-    ReportError(path, 0, "", std::string(what) + " " + TextStateMeaning(state));
-    return false;
 }
 
 std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments) {

@@ -83,6 +83,53 @@ bool PlainInteger(const std::string& text, long long* value) {
     return *end == '\0' && errno != ERANGE && (isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+');
 }
 
+// What a cut at kEntryChars does to a [Sounds] value's volume, "" when it keeps it.
+std::string VolumeCut(const char* sectionName, const std::string& value) {
+    size_t comma = value.find(',');
+    if (strcmp(sectionName, "Sounds") != 0 || comma == std::string::npos) return "";
+    std::string volume = value.substr(comma);
+    if (comma >= kEntryChars) return ": the volume " + volume + " is lost, the sound plays at full volume";
+    std::string kept = value.substr(comma, kEntryChars - comma);
+    if (kept == volume) return "";
+    return ": the volume " + volume + " is read as " + kept + ", so the volume is lost";
+}
+
+// The length of the full path the module composes for a [Sounds] key (the
+// module keeps at most 259 characters of it; Windows opens no longer path).
+size_t WavPathLength(const std::string& iniPath, const std::vector<CfgSection>& sections, const std::string& key) {
+    const CfgEntry* entry = FindEntry(FindSection(sections, "Sounds"), key);
+    if (entry == nullptr) return 0;
+    std::string value = entry->value.substr(0, kEntryChars);
+    value = value.substr(0, value.find(','));
+    std::string folder = iniPath.substr(0, iniPath.find_last_of('\\'));
+    if (!value.empty() && (value[0] == '\\' || value[0] == '/')) return folder.size() + value.size();
+    if (!value.empty() && value[0] == '.') {
+        char current[1024];
+        DWORD size = GetCurrentDirectoryA(sizeof current, current);
+        return (size < sizeof current ? size : 0) + value.size() - 1;
+    }
+    if (value.find(':') != std::string::npos) return value.size();
+    return folder.size() + 1 + value.size();
+}
+
+// The first line holding UTF-8 letters beyond ASCII, 0 when none (or when
+// the bytes are no UTF-8 at all).
+int FirstUtf8Line(const std::string& text) {
+    int line = 1, found = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') ++line;
+        if (c < 0x80) continue;
+        size_t length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return 0;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+        if (found == 0) found = line;
+        i += length - 1;
+    }
+    return found;
+}
+
 struct Checker {
     const std::string& iniPath;
     std::vector<CfgSection> sections;
@@ -138,7 +185,8 @@ struct Checker {
                                 std::to_string(slot + 1) + " or more");
             else if (entry.value.size() > kEntryChars)
                 Warn(entry, "the module reads only the first " + std::to_string(kEntryChars) + " characters, " +
-                                entry.value.substr(0, kEntryChars) + "; shorten the value");
+                                entry.value.substr(0, kEntryChars) + VolumeCut(sectionName, entry.value) +
+                                "; shorten the value");
         }
     }
 
@@ -244,9 +292,17 @@ bool JudgeSlot(Checker* checker, const ConfigResult& result, const TableView& ta
     const SlotView& view = table.slots[static_cast<size_t>(slot)];
     std::string boxes = JoinedBoxes(boxesBefore, commandedAlone ? "" : view.wavPath);
     int line = result.configuredLines[n];
-    if (!view.loaded)
+    std::string advice = view.loaded ? "" : WavLoadAdvice(view.wavPath);
+    size_t length = WavPathLength(result.iniPath, checker->sections, result.configuredKeys[n]);
+    if (!view.loaded && length > kPathBytes - 1)
         checker->Fail(line, view.wavPath,
-                      "the sound does not load: " + boxes + "; check the path and that the file is a PCM WAV file");
+                      "the WAV file's full path is " + std::to_string(length) + " characters long: Windows programs, "
+                      "the simulator and the module among them, take at most 259, so the file is never found; move "
+                      "the aircraft or the sounds to a shorter path");
+    else if (!view.loaded)
+        checker->Fail(line, view.wavPath,
+                      "the sound does not load: " + boxes +
+                          (advice.empty() ? "; check the path and that the file is a PCM WAV file" : "; " + advice));
     else if (view.failed)
         checker->Fail(line, view.wavPath, "the sound loads but does not play: " + boxes);
     bool good = view.loaded && !view.failed;
@@ -326,6 +382,18 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     if (!ReadCheckedText(iniPath, "the configuration", &text)) return;
     Checker checker = {iniPath, ParseCfg(text, false)};
     checker.CheckConfigKeys();
+    if (int line = FirstUtf8Line(text)) {
+        FILE* file = fopen(iniPath.c_str(), "rb");
+        char bom[3] = {};
+        bool marked = file != nullptr && fread(bom, 1, 3, file) == 3 && memcmp(bom, "\xEF\xBB\xBF", 3) == 0;
+        if (file != nullptr) fclose(file);
+        if (!marked)
+            ReportWarning(iniPath, line, "",
+                          "the file is saved as UTF-8 without a byte-order mark and holds letters beyond ASCII: the "
+                          "module reads it in the system's ANSI code page, so a path or name with them (\"\xC3\xA9\" "
+                          "read as \"\xC3\x83\xC2\xA9\") is not what it looks like; save the file as ANSI "
+                          "(Windows-1252), or keep such letters out of its paths and names");
+    }
 
     if (!LoadFreshModule(options)) {
         ReportCannotRun();
@@ -356,8 +424,15 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         for (int slot = 0; slot < table.soundCount; ++slot) {
             char value[2];  // whether the entry is there at all
             std::string key = SlotKey("Sound", slot);
-            if (GetPrivateProfileStringA("Sounds", key.c_str(), "", value, sizeof value, iniPath.c_str()) == 0)
+            if (GetPrivateProfileStringA("Sounds", key.c_str(), "", value, sizeof value, iniPath.c_str()) == 0) {
+                // The module takes its default file for the slot; only a missing one is a fault.
+                const std::string& wav = table.slots[static_cast<size_t>(slot)].wavPath;
+                if (!IsFile(wav)) {
+                    result->unkeyed.push_back(slot);
+                    result->unkeyedPaths.push_back(wav);
+                }
                 continue;
+            }
             const CfgEntry* entry = FindEntry(FindSection(checker.sections, "Sounds"), key);
             result->configured.push_back(slot);
             result->configuredKeys.push_back(key);
@@ -380,4 +455,31 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     host::StopModule();
     host::UnloadModule();
     host::DestroySimWindow();
+}
+
+void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* written) {
+    std::string idle;
+    int idleCount = 0;
+    for (size_t n = 0; n < result.unkeyed.size(); ++n) {
+        int slot = result.unkeyed[n];
+        const std::string& variable = result.slotVars[static_cast<size_t>(slot)];
+        std::string key = SlotKey("Sound", slot);
+        if ((*written)[static_cast<size_t>(slot)]) {
+            ReportError(result.iniPath, 0, key,
+                        "slot " + std::to_string(slot) + " has no sound key, yet an XML gauge of this panel writes "
+                        "its command variable " + variable + ": the module then loads its default file " +
+                            result.unkeyedPaths[n] + ", which is not there, and the first command shows two "
+                            "boxes in flight; add " + key + "=<WAV file> to [Sounds]");
+            continue;
+        }
+        if (idleCount < 5) idle += (idleCount == 0 ? "" : ", ") + key + " (" + variable + ")";
+        ++idleCount;
+    }
+    if (idleCount == 0) return;
+    if (idleCount > 5) idle += " and " + std::to_string(idleCount - 5) + " more";
+    ReportWarning(result.iniPath, 0, "[Sounds]",
+                  std::to_string(idleCount) + " slot" + (idleCount == 1 ? "" : "s") + " within MaxSounds without a "
+                  "sound key: " + idle + ". The module gives each its default file (" + result.unkeyedPaths[0] +
+                      ", ...), which is not there: a command into its variable shows two boxes in flight. "
+                      "Configure the slot or lower MaxSounds");
 }

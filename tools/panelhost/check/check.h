@@ -6,45 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "tools/panelhost/check/panel_read.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/common.h"
-
-struct Finding;  // xml_gauges.h
 
 // Runs the aircraft check the options ask for; returns the exit status.
 int RunCheck(const Options& options);
 
-// --- Text files (cfg_text.cpp) ---
+// --- Text files (cfg_text.h) ---
 
-// A key line of an INI-like file: key and value without blanks at either end.
-struct CfgEntry {
-    std::string key;
-    std::string value;
-    int line;
-};
-struct CfgSection {
-    std::string name;
-    int line;
-    std::vector<CfgEntry> entries;
-};
-
-enum TextState { kTextOk, kTextMissing, kTextFolder, kTextEmpty, kTextBinary, kTextUtf16, kTextTooLarge, kTextUnreadable };
-
-// Reads a whole text file (a UTF-8 byte-order mark dropped), refusing one
-// that is not text or larger than the check reads.
-TextState ReadTextFile(const std::string& path, std::string* text);
-// Why a file in that state cannot be used, e.g. "is a folder".
-const char* TextStateMeaning(TextState state);
 // Reads the file as text; false after an error naming it as WHAT ("the panel
 // configuration") when it cannot be used.
 bool ReadCheckedText(const std::string& path, const char* what, std::string* text);
-// The sections of an INI-like text. With cfgComments, "//" and ";" start a
-// comment anywhere on a line (aircraft.cfg, panel.cfg); without, only a line
-// that begins with ";" is one (the profile functions' rule).
-std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments);
-const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name);
-// A section's first entry of that key, as the profile functions take it; null without one.
-const CfgEntry* FindEntry(const CfgSection* section, const std::string& key);
 
 // --- The Sound gauge's parameter (resolve.cpp) ---
 
@@ -72,11 +45,22 @@ struct ConfigResult {
     std::vector<int> configured;         // the slots with a [Sounds] entry
     std::vector<std::string> configuredKeys;  // their [Sounds] keys
     std::vector<int> configuredLines;         // and the lines of those keys, 0 when not found
+    std::vector<int> unkeyed;                 // slots without a [Sounds] entry whose default file is missing
+    std::vector<std::string> unkeyedPaths;    // those default files
 };
 
 // Checks the INI file at iniPath (a full path) through the module: the file
 // itself, its keys, and every configured sound loaded and played once.
 void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result);
+// The slots without a sound key, after a panel's gauges were read: an error
+// for each whose variable a gauge writes (WRITTEN, by slot), one warning for
+// the rest. A configuration checked on its own has no gauges to tell them by.
+void ReportUnkeyedSlots(const ConfigResult& result, const std::vector<bool>* written);
+
+// Why a WAV file that does not load cannot, read from its header (a
+// compressed format, a streaming recorder's data size) and how to make it
+// playable; "" when its header shows nothing wrong (wav_format.cpp).
+std::string WavLoadAdvice(const std::string& path);
 
 // --- Aircraft and panels (aircraft.cpp, panel_check.cpp) ---
 
@@ -87,13 +71,8 @@ struct CheckPlace {
 // The gauges the module exports, by name; false (after a line on stderr)
 // when the module cannot be loaded.
 bool ReadModuleGauges(const Options& options, std::vector<std::string>* names);
-// The panel.cfg that panelCfg's alias leads to (itself without one); "" after
-// a finding when it leads nowhere.
-std::string FollowAlias(const std::string& panelCfg);
 void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
                 const std::vector<std::string>& moduleGauges);
-void CheckAircraft(const Options& options, const std::string& aircraftFolder, const CheckPlace& place,
-                   const std::vector<std::string>& moduleGauges);
 
 // --- The report (report.cpp) ---
 

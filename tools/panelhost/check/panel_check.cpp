@@ -11,45 +11,10 @@
 
 namespace {
 
-const int kMaxAliasSteps = 8;
 // Far above any real panel: a hostile panel.cfg cannot keep the check busy for hours.
 const size_t kMaxConfigurations = 8;
 const size_t kMaxXmlGauges = 500;
 const char kSoundGauge[] = "Sound";
-
-struct GaugeLine {
-    int line;
-    std::string container;
-    std::string gauge;
-    std::string parameter;
-};
-
-// "<word><digits>", any letter case.
-bool IsNumbered(const std::string& name, const char* word) {
-    size_t length = strlen(word);
-    return name.size() > length && _strnicmp(name.c_str(), word, length) == 0 &&
-           name.find_first_not_of("0123456789", length) == std::string::npos;
-}
-
-// The gauge lines of every [WindowNN] and [VCockpitNN] section, in file order.
-std::vector<GaugeLine> GaugeLines(const std::vector<CfgSection>& sections) {
-    std::vector<GaugeLine> lines;
-    for (const CfgSection& section : sections) {
-        if (!IsNumbered(section.name, "Window") && !IsNumbered(section.name, "VCockpit")) continue;
-        for (const CfgEntry& entry : section.entries) {
-            if (!IsNumbered(entry.key, "gauge")) continue;
-            std::string name = entry.value.substr(0, entry.value.find(','));
-            size_t bang = name.find('!');
-            if (bang == std::string::npos) continue;
-            GaugeLine gauge = {entry.line, Trimmed(name.substr(0, bang)), Trimmed(name.substr(bang + 1)), ""};
-            size_t comma = 0;
-            for (int n = 0; n < 5 && comma != std::string::npos; ++n) comma = entry.value.find(',', comma + 1);
-            if (comma != std::string::npos) gauge.parameter = Trimmed(entry.value.substr(comma + 1));
-            lines.push_back(gauge);
-        }
-    }
-    return lines;
-}
 
 // The compiled module <container>.gau or .dll in the folder, or "".
 std::string CompiledModuleIn(const std::string& folder, const std::string& container) {
@@ -70,6 +35,9 @@ bool ExistsAsTheModuleSees(const std::string& path) {
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
+// Every configuration checked so far, by folded path, whichever panel named it.
+std::map<std::string, ConfigResult> checkedConfigurations;
+
 struct PanelRun {
     const Options& options;
     const CheckPlace& place;
@@ -81,6 +49,9 @@ struct PanelRun {
     std::set<std::string> configPaths;     // checked already, folded
     bool tooManyConfigurations = false;
     std::vector<ModuleVariable> vars;       // its variables, the slots' first
+    std::vector<PanelGauge> unfound;        // gauges found nowhere
+    bool pathTooLong = false;               // a gauge's path was longer than Windows takes
+    size_t unread = 0;                      // gauges whose writes were not read: those and the compiled ones
 
     void CollectVariables() {
         if (!configChecked) return;
@@ -96,7 +67,7 @@ struct PanelRun {
         return false;
     }
 
-    void CheckSoundGauge(const GaugeLine& line, const std::string& modulePath) {
+    void CheckSoundGauge(const PanelGauge& line, const std::string& modulePath) {
         Heading("gauge %s!%s  %s:%d", line.container.c_str(), line.gauge.c_str(), panelCfg.c_str(), line.line);
         ResolvedParameter resolved = ResolveParameter(line.parameter, modulePath, place.simFolder);
         Note("parameter \"%s\": %s", line.parameter.c_str(), resolved.form);
@@ -127,20 +98,28 @@ struct PanelRun {
             return;
         }
         configPaths.insert(Folded(iniPath));
+        // A configuration that several panels share: its findings once.
+        auto shared = checkedConfigurations.find(Folded(iniPath));
+        if (shared != checkedConfigurations.end()) {
+            Note("configuration %s: checked above, with another panel", iniPath.c_str());
+            if (!configChecked) config = shared->second, configChecked = true;
+            return;
+        }
         Heading("configuration %s", iniPath.c_str());
         ConfigResult result;
         CheckConfiguration(options, iniPath, &result);
+        checkedConfigurations[Folded(iniPath)] = result;
         if (!configChecked) config = result, configChecked = true;
     }
 
     // The module's containers (those that hold one of its gauges, and the
     // module file's own name), folded, each with the module file the
     // simulator would load for it.
-    std::map<std::string, std::string> FindModuleFiles(const std::vector<GaugeLine>& lines) {
+    std::map<std::string, std::string> FindModuleFiles(const std::vector<PanelGauge>& lines) {
         std::string moduleStem = FileName(options.modulePath);
         moduleStem = moduleStem.substr(0, moduleStem.find_last_of('.'));
         std::map<std::string, std::string> modules;
-        for (const GaugeLine& line : lines) {
+        for (const PanelGauge& line : lines) {
             if (!IsModuleGauge(line.gauge) && !SameName(line.container, moduleStem)) continue;
             if (modules.count(Folded(line.container)) != 0) continue;
             std::string found = CompiledModuleIn(panelFolder, line.container);
@@ -158,9 +137,11 @@ struct PanelRun {
         return modules;
     }
 
-    void CheckModuleGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules) {
+    void CheckModuleGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules) {
         int soundGauges = 0;
-        for (const GaugeLine& line : lines) {
+        bool shownSoundGauge = false;
+        const PanelGauge* firstClosed = nullptr;
+        for (const PanelGauge& line : lines) {
             auto module = modules.find(Folded(line.container));
             if (module == modules.end()) continue;
             std::string name = line.container + "!" + line.gauge;
@@ -175,8 +156,16 @@ struct PanelRun {
                 ReportWarning(panelCfg, line.line, name,
                               "more than one Sound gauge: each runs the module's whole cycle, so every command is "
                               "served once per Sound gauge per frame; keep one");
+            if (line.windowVisible) shownSoundGauge = true;
+            else if (firstClosed == nullptr) firstClosed = &line;
             CheckSoundGauge(line, module->second);
         }
+        if (firstClosed != nullptr && !shownSoundGauge)
+            ReportWarning(panelCfg, firstClosed->line, firstClosed->container + "!" + firstClosed->gauge,
+                          "every Sound gauge of this panel is in a window that starts closed ([" +
+                              firstClosed->section + "] has visible=0): the simulator may not serve a closed "
+                              "window's gauges until it is opened, and no sound plays until then; put the Sound "
+                              "gauge in the main window or in a [VCockpitNN] section");
         if (soundGauges == 0)
             ReportError(panelCfg, 0, "",
                         "no Sound gauge of the module: it loads no configuration and plays nothing; add "
@@ -184,14 +173,14 @@ struct PanelRun {
     }
 
     // Every XML gauge once, in the order the panel names them.
-    void CheckXmlGauges(const std::vector<GaugeLine>& lines, const std::map<std::string, std::string>& modules,
+    void CheckXmlGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules,
                         std::vector<bool>* written) {
         std::set<std::string> seen;
         size_t xmlGauges = 0;
         // One list for the panel: the faults of a cabinet that several gauges
         // come from are reported once.
         std::vector<Finding> findings;
-        for (const GaugeLine& line : lines) {
+        for (const PanelGauge& line : lines) {
             std::string name = line.container + "!" + line.gauge;
             if (modules.count(Folded(line.container)) != 0 || !seen.insert(Folded(name)).second) continue;
             if (xmlGauges == kMaxXmlGauges) {
@@ -203,65 +192,81 @@ struct PanelRun {
             size_t known = findings.size();
             XmlGaugeLookup found =
                 CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
-            if (found == kXmlGaugeCompiled) continue;
+            if (found == kXmlGaugeCompiled) {
+                ++unread;
+                continue;
+            }
+            std::string loose = panelFolder + "\\" + line.container + "\\" + line.gauge + ".xml";
+            if (found == kXmlGaugeMissing && loose.size() >= MAX_PATH) {
+                // Windows finds no longer path: one finding, not one for each gauge.
+                if (!pathTooLong)
+                    ReportWarning(panelCfg, line.line, loose,
+                                  "the gauge's path is " + std::to_string(loose.size()) +
+                                      " characters long: Windows programs, the simulator among them, take at most "
+                                      "259, so this gauge and any like it are never read; move the aircraft to a "
+                                      "shorter path");
+                pathTooLong = true;
+                ++unread;
+                continue;
+            }
+            if (found == kXmlGaugeMissing) {
+                unfound.push_back(line);
+                ++unread;
+                continue;
+            }
             ++xmlGauges;
             Heading("gauge %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
             ReportAll(std::vector<Finding>(findings.begin() + static_cast<std::ptrdiff_t>(known), findings.end()));
-            if (found == kXmlGaugeMissing)
-                ReportError(panelCfg, line.line, name,
-                            "no such XML gauge in " + panelFolder + " or " + place.gaugesFolder + " (as " +
-                                line.container + "\\" + line.gauge + ".xml or inside " + line.container +
-                                ".cab): the simulator shows nothing for it");
         }
+    }
+
+    // The gauges the check could not find, in one finding: most are the
+    // simulator's or other add-ons', whose writes have nothing to do with
+    // the sounds unless the configuration names their variables.
+    void ReportUnfound() {
+        if (unfound.empty()) return;
+        const size_t kListed = 20;
+        std::string list;
+        for (size_t i = 0; i < unfound.size() && i < kListed; ++i)
+            list += (i == 0 ? "" : ", ") + unfound[i].container + "!" + unfound[i].gauge + " (line " +
+                    std::to_string(unfound[i].line) + ")";
+        if (unfound.size() > kListed) list += " and " + std::to_string(unfound.size() - kListed) + " more";
+        ReportWarning(panelCfg, unfound[0].line, "",
+                      std::to_string(unfound.size()) + " gauge" + (unfound.size() == 1 ? "" : "s") +
+                          " of this panel not found in " + panelFolder + " or " + place.gaugesFolder +
+                          " (loose or in a cabinet, nor as a compiled .gau/.dll): " + list +
+                          ". Their L:Var writes could not be read (a compiled gauge's writes never can be). "
+                          "Give --sim-folder the simulator's own folder to find the simulator's and the "
+                          "add-ons' gauges in its Gauges folder");
     }
 };
 
 }  // namespace
-
-std::string FollowAlias(const std::string& panelCfg) {
-    std::string current = panelCfg;
-    for (int step = 0; step <= kMaxAliasSteps; ++step) {
-        std::string text;
-        if (!ReadCheckedText(current, "the panel configuration", &text)) return "";
-        std::vector<CfgSection> sections = ParseCfg(text, true);
-        const CfgSection* fltsim = FindSection(sections, "fltsim");
-        const CfgEntry* alias = FindEntry(fltsim, "alias");
-        if (alias == nullptr) return current;
-        // Relative to the folder that holds the aircraft folders.
-        std::string holder = FolderOf(FolderOf(FolderOf(current)));
-        std::string target = holder + "\\" + alias->value + "\\panel.cfg";
-        Note("%s:%d: alias=%s: the panel of %s", current.c_str(), alias->line, alias->value.c_str(), target.c_str());
-        if (!IsFile(target)) {
-            ReportError(current, alias->line, alias->value,
-                    "the alias leads to " + target + ", which is not there; name <aircraft folder>\\<panel folder>");
-            return "";
-        }
-        current = FullPath(target);
-    }
-    ReportError(panelCfg, 0, "",
-                "the aliases go round in a circle, or more than " + std::to_string(kMaxAliasSteps) + " deep");
-    return "";
-}
 
 void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
                 const std::vector<std::string>& moduleGauges) {
     Heading("panel %s", panelCfg.c_str());
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
-    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}};
-    std::vector<GaugeLine> lines = GaugeLines(ParseCfg(text, true));
+    PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, false, 0};
+    std::vector<PanelGauge> lines = PanelGaugesOf(ParseCfg(text, true));
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
     std::vector<bool> written(run.vars.size(), false);
     run.CheckXmlGauges(lines, modules, &written);
+    run.ReportUnfound();
     if (!run.config.ran) return;
+    ReportUnkeyedSlots(run.config, &written);
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);
         if (!written[var])
             ReportWarning(run.config.iniPath, run.config.configuredLines[n], run.vars[var].name,
                           "no XML gauge of this panel writes this command variable, so " +
-                              run.config.configuredKeys[n] + " never plays; write a command into (L:" +
-                              run.vars[var].name + ", number)");
+                              run.config.configuredKeys[n] + " never plays" +
+                              (run.unread > 0 ? " (unless one of its " + std::to_string(run.unread) +
+                                                    " compiled or missing gauges writes it)"
+                                              : std::string()) +
+                              "; write a command into (L:" + run.vars[var].name + ", number)");
     }
 }

@@ -20,6 +20,12 @@ void PrintLine(const char* indent, const char* format, va_list args) {
 
 // Every finding, the XML gauges' too, prints this one way.
 void Report(const Finding& finding) {
+    if (finding.level == kFindingNote) {
+        std::string where = finding.file + (finding.line > 0 ? ":" + std::to_string(finding.line) : "");
+        printf("  %s: %s%s%s\n", where.c_str(), finding.item.c_str(), finding.item.empty() ? "" : ": ",
+               finding.message.c_str());
+        return;
+    }
     bool error = finding.level == kFindingError;
     (error ? errors : warnings) += 1;
     std::string where = finding.file;
@@ -37,6 +43,13 @@ void ReportError(const std::string& file, int line, const std::string& item, con
 
 void ReportWarning(const std::string& file, int line, const std::string& item, const std::string& message) {
     Report({kFindingWarning, file, line, item, message});
+}
+
+bool ReadCheckedText(const std::string& path, const char* what, std::string* text) {
+    TextState state = ReadTextFile(path, text);
+    if (state == kTextOk) return true;
+    ReportError(path, 0, "", std::string(what) + " " + TextStateMeaning(state));
+    return false;
 }
 
 void ReportAll(const std::vector<Finding>& findings) {

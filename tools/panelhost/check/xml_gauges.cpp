@@ -1,6 +1,6 @@
 // Finds an XML gauge where the simulator would, reads its scripts and judges
 // their L: writes against the module's variables.
-#include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/check/panel_read.h"
 
 #include <windows.h>
 #include <ctype.h>
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "tools/panelhost/check/cabinet.h"
 #include "tools/panelhost/check/xml_scripts.h"
@@ -54,19 +55,75 @@ std::string Unpadded(const std::string& folded) {
 // names resemble too much at two.
 size_t EditsAllowed(const std::string& name) { return name.size() >= 8 ? 2 : name.size() >= 4 ? 1 : 0; }
 
-// The module's variable names, folded, and folded without zero padding.
+// The name with every number written as "#": numbered siblings
+// (fire_eng1_warning, fire_eng2_warning) share it.
+std::string NumbersHidden(const std::string& folded) {
+    std::string result;
+    for (size_t i = 0; i < folded.size(); ++i) {
+        bool digit = isdigit(static_cast<unsigned char>(folded[i])) != 0;
+        if (!digit) result.push_back(folded[i]);
+        else if (i == 0 || !isdigit(static_cast<unsigned char>(folded[i - 1]))) result.push_back('#');
+    }
+    return result;
+}
+
+// The parts of a name between underscores and blanks.
+std::vector<std::string> NameParts(const std::string& folded) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    for (size_t i = 0; i <= folded.size(); ++i) {
+        if (i < folded.size() && folded[i] != '_' && folded[i] != ' ') continue;
+        if (i > begin) parts.push_back(folded.substr(begin, i - begin));
+        begin = i + 1;
+    }
+    return parts;
+}
+
+// Whether LONGER is SHORTER with one part more (kvo_lvchime_volume_in and
+// kvo_lvchime_volume), SHORTER keeping at least two parts.
+bool OnePartMore(const std::vector<std::string>& longer, const std::vector<std::string>& shorter) {
+    if (longer.size() != shorter.size() + 1 || shorter.size() < 2) return false;
+    for (size_t skip = 0; skip < longer.size(); ++skip) {
+        bool same = true;
+        for (size_t i = 0, j = 0; i < longer.size() && same; ++i) {
+            if (i == skip) continue;
+            same = longer[i] == shorter[j++];
+        }
+        if (same) return true;
+    }
+    return false;
+}
+
+// The module's variable names, folded, folded without zero padding, with
+// their numbers hidden, and split into parts.
 struct VarNames {
-    std::vector<std::string> folded, unpadded;
+    std::vector<std::string> folded, unpadded, numbersHidden;
+    std::vector<std::vector<std::string>> parts;
+    std::vector<ModuleVarKind> kinds;
 };
 
 // The module variable that FOLDED resembles without being it; -1 when none.
+// A numbered sibling of a module variable is a variable of its own; a part
+// left out or added counts for the control variables, whose names come in
+// families (_in, _out).
 int Resembled(const std::string& folded, const VarNames& names) {
     int best = -1;
     size_t bestDistance = 0;
     std::string unpadded = Unpadded(folded);
+    std::string numbersHidden = NumbersHidden(folded);
+    std::vector<std::string> parts = NameParts(folded);
     for (size_t i = 0; i < names.folded.size(); ++i) {
         size_t allowed = EditsAllowed(names.folded[i]);
-        size_t distance = names.unpadded[i] == unpadded ? 0 : EditDistance(folded, names.folded[i], allowed);
+        size_t distance;
+        if (names.unpadded[i] == unpadded)
+            distance = 0;  // the same numbers, written differently
+        else if (names.numbersHidden[i] == numbersHidden)
+            continue;      // the same name with other numbers
+        else if (names.kinds[i] == kVarOther &&
+                 (OnePartMore(parts, names.parts[i]) || OnePartMore(names.parts[i], parts)))
+            distance = allowed;
+        else
+            distance = EditDistance(folded, names.folded[i], allowed);
         if (distance > allowed) continue;
         if (best < 0 || distance < bestDistance) {
             best = static_cast<int>(i);
@@ -89,7 +146,21 @@ bool TakesValue(ModuleVarKind kind, const std::string& text) {
     return true;
 }
 
-std::string ThroughMacro(const LVarUse& use) { return use.macro.empty() ? "" : " (through the macro @" + use.macro + ")"; }
+// Where a write that came from a macro is used: the line of the finding is
+// inside the macro's definition.
+// A play-once command code: 1, or 7 (with the volume and pan set first).
+bool PlaysOnce(const std::string& value) {
+    double code = strtod(value.c_str(), nullptr);
+    return code == 1 || code == 7;
+}
+
+std::string ThroughMacro(const LVarUse& use) {
+    if (use.macro.empty()) return "";
+    std::string text = " (through the macro @" + use.macro;
+    if (!use.usedThrough.empty()) text += ", inside @" + use.usedThrough;
+    if (use.useLine != use.line) text += ", used at line " + std::to_string(use.useLine);
+    return text + ")";
+}
 
 // Judges the L: writes of the gauge in FILE.
 void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const std::vector<ModuleVariable>& vars,
@@ -100,18 +171,28 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
         byName.emplace(Folded(var.name), names.folded.size());
         names.folded.push_back(Folded(var.name));
         names.unpadded.push_back(Unpadded(names.folded.back()));
+        names.numbersHidden.push_back(NumbersHidden(names.folded.back()));
+        names.parts.push_back(NameParts(names.folded.back()));
+        names.kinds.push_back(var.kind);
     }
     std::map<std::string, int> resembled;  // written names that are none of the module's
     bool tooManyNames = false;
     size_t reported = 0;
-    auto report = [&](int line, const std::string& item, const std::string& message) {
+    auto report = [&](int line, const std::string& item, const std::string& message,
+                      FindingLevel level = kFindingError) {
         if (reported < kMaxFindingsPerGauge)
-            Add(findings, kFindingError, file, line, item, message);
+            Add(findings, level, file, line, item, message);
         else if (reported == kMaxFindingsPerGauge)
             Add(findings, kFindingWarning, file, line, "", "holds more faults than the " + std::to_string(kMaxFindingsPerGauge) +
                     " shown: correct those and check again");
         ++reported;
     };
+    // Where each script first reads each name: a write after it may keep the
+    // variable as the gauge's own state.
+    std::map<std::pair<int, std::string>, size_t> firstRead;
+    std::set<size_t> keptAsState;  // the command variables found so, each said once per gauge
+    for (const LVarUse& use : uses)
+        if (!use.write) firstRead.emplace(std::make_pair(use.script, Folded(use.name)), use.offset);
     for (const LVarUse& use : uses) {
         if (!use.write) continue;
         std::string folded = Folded(use.name);
@@ -119,6 +200,26 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
         for (auto at = same.first; at != same.second; ++at) {
             size_t i = at->second;
             (*written)[i] = true;
+            if (vars[i].kind == kVarCommand && !use.constant && keptAsState.count(i) == 0) {
+                auto read = firstRead.find(std::make_pair(use.script, folded));
+                if (read != firstRead.end() && read->second < use.offset && keptAsState.insert(i).second)
+                    report(use.line, vars[i].name,
+                           "the gauge steps or toggles this command variable from its own value" + ThroughMacro(use) +
+                               ", as a switch keeps its state: the module writes 0 into it when a play ends and the "
+                               "ErrorFlag value when the sound fails, so the switch jumps back; 2 makes the sound "
+                               "loop and 3 to 11 are other commands. Give the sound a variable of its own ([LVars]) "
+                               "and write a play code into it where the switch changes; the switch keeps its own",
+                           kFindingWarning);
+            }
+            if (vars[i].kind == kVarCommand && use.constant && !use.conditional &&
+                (use.role == kScriptUpdate || use.role == kScriptValue) && PlaysOnce(use.value))
+                report(use.line, use.value,
+                       "written into the command variable " + vars[i].name + ThroughMacro(use) + " by " +
+                           (use.role == kScriptUpdate ? "update code" : "an element's value code") +
+                           ", which runs on every gauge update, under no condition: the sound starts again each "
+                           "time it ends. Write it once where its cause changes (a click, or under an if{ } that "
+                           "compares with the state before), or write 2 to loop it",
+                       kFindingWarning);
             if (!use.constant || TakesValue(vars[i].kind, use.value)) continue;
             report(use.line, use.value,
                    vars[i].kind == kVarCommand
@@ -172,82 +273,105 @@ const std::string kTooLarge =
     "is larger than the " + std::to_string(kMaxGaugeBytes >> 20) + " MB the check reads from an XML gauge: not checked";
 const char* const kUnreadable = "cannot be read: check that the file may be opened";
 
-void CheckLooseFile(const std::string& path, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
-                    std::vector<Finding>* findings) {
+// Reads the loose gauge file into BYTES; false after a finding.
+bool ReadLooseFile(const std::string& path, std::string* bytes, std::vector<Finding>* findings) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size = {};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return;
+        return false;
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxGaugeBytes) {
         CloseHandle(file);
         Add(findings, kFindingError, path, 0, SizeText(static_cast<unsigned long long>(size.QuadPart)), kTooLarge);
-        return;
+        return false;
     }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD done = 0;
-    bool read = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                                  done == bytes.size());
+    bool read = bytes->empty() || (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &done, nullptr) &&
+                                   done == bytes->size());
     CloseHandle(file);
     if (!read) {
         Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return;
+        return false;
     }
-    CheckGaugeText(path, bytes, vars, written, findings);
+    return true;
 }
 
-// Looks for the gauge in the cabinet; false when the cabinet was read and
-// does not hold it.
-bool CheckCabinet(const std::string& cabinet, const std::string& entryName, const std::vector<ModuleVariable>& vars,
-                  std::vector<bool>* written, std::vector<Finding>* findings) {
+// Looks for the gauge in the cabinet: kXmlGaugeMissing when the cabinet was
+// read and does not hold it.
+XmlGaugeLookup ReadFromCabinet(const std::string& cabinet, const std::string& entryName, std::string* bytes,
+                               std::string* file, std::vector<Finding>* findings) {
     CabinetEntry entry;
     ReadCabinetEntry(cabinet, entryName, kMaxGaugeBytes, &entry);
     for (const std::string& name : entry.unsafeNames)
         Add(findings, kFindingWarning, cabinet, 0, name,
             "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
             "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
+    *file = cabinet;
     if (entry.readerMissing) {
         Add(findings, kFindingError, cabinet, 0, kCabinetReader,
             "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");
-        return true;
+        return kXmlGaugeUnreadable;
     }
-    std::string file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
+    *file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
     if (entry.tooLarge) {
-        Add(findings, kFindingError, file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
-        return true;
+        Add(findings, kFindingError, *file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
+        return kXmlGaugeUnreadable;
     }
     if (!entry.damage.empty()) {
         // The simulator cannot be relied on to read the gauge from it either.
         Add(findings, kFindingError, cabinet, 0, entry.damage,
             "is a cabinet file that cannot be read to its end: rebuild it");
-        if (!entry.found) return true;
+        if (!entry.found) return kXmlGaugeUnreadable;
     }
-    if (!entry.found) return false;
-    CheckGaugeText(file, entry.data, vars, written, findings);
-    return true;
+    if (!entry.found) return kXmlGaugeMissing;
+    *bytes = entry.data;
+    return kXmlGaugeChecked;
 }
 
 }  // namespace
+
+XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::string& gaugesFolder,
+                                 const std::string& container, const std::string& gauge, std::string* bytes,
+                                 std::string* file, std::vector<Finding>* findings) {
+    std::vector<Finding> unused;
+    if (findings == nullptr) findings = &unused;
+    bytes->clear();
+    file->clear();
+    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
+        if (folder->empty()) continue;
+        std::string base = *folder + "\\" + container;
+        // A compiled gauge of that name comes first in the look-up.
+        for (const char* extension : {".gau", ".dll"}) {
+            if (IsFile(base + extension)) {
+                *file = AsOnDisk(base + extension);
+                return kXmlGaugeCompiled;
+            }
+        }
+        std::string loose = base + "\\" + gauge + ".xml";
+        if (IsFile(loose)) {
+            *file = AsOnDisk(loose);
+            return ReadLooseFile(*file, bytes, findings) ? kXmlGaugeChecked : kXmlGaugeUnreadable;
+        }
+        if (IsFile(base + ".cab")) {
+            XmlGaugeLookup found = ReadFromCabinet(base + ".cab", gauge + ".xml", bytes, file, findings);
+            if (found != kXmlGaugeMissing) return found;
+        }
+    }
+    file->clear();
+    return kXmlGaugeMissing;
+}
 
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
                    const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
                    std::vector<Finding>* findings) {
     written->resize(vars.size(), false);
-    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
-        if (folder->empty()) continue;
-        std::string base = *folder + "\\" + container;
-        // A compiled module of that name comes first in the look-up.
-        if (IsFile(base + ".gau") || IsFile(base + ".dll")) return kXmlGaugeCompiled;
-        std::string loose = base + "\\" + gauge + ".xml";
-        if (IsFile(loose)) {
-            CheckLooseFile(AsOnDisk(loose), vars, written, findings);
-            return kXmlGaugeChecked;
-        }
-        if (IsFile(base + ".cab") && CheckCabinet(base + ".cab", gauge + ".xml", vars, written, findings))
-            return kXmlGaugeChecked;
-    }
-    return kXmlGaugeMissing;
+    std::string bytes, file;
+    XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, container, gauge, &bytes, &file, findings);
+    if (found == kXmlGaugeUnreadable) return kXmlGaugeChecked;
+    if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings);
+    return found;
 }

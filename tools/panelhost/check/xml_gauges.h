@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum FindingLevel { kFindingError, kFindingWarning };
+enum FindingLevel { kFindingError, kFindingWarning, kFindingNote };  // a note: what was read, no fault
 
 // One finding of the check. file: the file it is about (an entry of a cabinet
 // as "<cabinet path>\<entry name>"), empty when none; line: 1-based, 0 when
@@ -42,9 +42,10 @@ struct ModuleVariable {
 // <container>.gau or .dll comes first in each folder. Without an XML gauge
 // the only findings are about unsafe entry names of a cabinet the look-up read.
 enum XmlGaugeLookup {
-    kXmlGaugeChecked,   // found and checked
-    kXmlGaugeCompiled,  // a compiled module takes the container
-    kXmlGaugeMissing,   // neither the XML gauge nor a compiled module
+    kXmlGaugeChecked,     // found and checked (its bytes read)
+    kXmlGaugeCompiled,    // a compiled gauge (.gau/.dll) takes the container
+    kXmlGaugeMissing,     // neither the XML gauge nor a compiled gauge
+    kXmlGaugeUnreadable,  // found, but it cannot be read (CheckXmlGauge reports it and says kXmlGaugeChecked)
 };
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
                    const std::string& container, const std::string& gauge,

@@ -22,32 +22,36 @@ const size_t kMaxNumberLength = 64;       // a longer token is no number
 const int kNoMacro = -1;
 const int kInComment = -2;
 
-// Text with the source line of every character, kept as runs. A run also
-// records the macro its characters came from (-1: written out).
+// Text with the source line of every character, kept as runs (see
+// GaugeScript::Run).
 struct LinedText {
-    struct Run {
-        size_t start;
-        int line;
-        int macro;
-    };
     std::string chars;
-    std::vector<Run> runs;
+    std::vector<GaugeScript::Run> runs;
 
-    void Add(char c, int line, int macro) {
-        if (runs.empty() || runs.back().line != line || runs.back().macro != macro)
-            runs.push_back({chars.size(), line, macro});
+    void Add(char c, int line, int macro, int useLine, int outer) {
+        if (runs.empty() || runs.back().line != line || runs.back().macro != macro || runs.back().useLine != useLine ||
+            runs.back().outerMacro != outer)
+            runs.push_back({chars.size(), line, macro, useLine, outer});
         chars.push_back(c);
     }
-    const Run& RunAt(size_t offset) const {
+    void Add(char c, int line) { Add(c, line, -1, line, -1); }
+    const GaugeScript::Run& RunAt(size_t offset) const {
         auto after = std::upper_bound(runs.begin(), runs.end(), offset,
-                                      [](size_t at, const Run& run) { return at < run.start; });
+                                      [](size_t at, const GaugeScript::Run& run) { return at < run.start; });
         return *(after - 1);
+    }
+    // Appends the characters FROM to TO of OTHER with their runs.
+    void Append(const LinedText& other, size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const GaugeScript::Run& run = other.RunAt(i);
+            Add(other.chars[i], run.line, run.macro, run.useLine, run.outerMacro);
+        }
     }
 };
 
 struct Macro {
     std::string name;
-    std::string body;
+    LinedText body;  // its characters marked as this macro's
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -86,16 +90,24 @@ void AppendUtf8(unsigned long code, LinedText* out, int line) {
         bytes[3] = static_cast<char>(0x80 | (code & 0x3F));
         count = 4;
     }
-    for (int i = 0; i < count; ++i) out->Add(bytes[i], line, -1);
+    for (int i = 0; i < count; ++i) out->Add(bytes[i], line);
 }
 
 // The XML reader: one pass over the text that checks it is well-formed and
 // collects the text outside macro definitions (SCRIPTS) and the macros.
+struct ReadScript {
+    LinedText text;
+    ScriptRole role;
+    int mouseArea;
+    bool conditional;
+};
+
 struct XmlReader {
     const std::string& text;
     ScriptProblem* problem;
-    std::vector<LinedText> scripts;
+    std::vector<ReadScript> scripts;
     std::vector<Macro> macros;
+    int mouseAreas = 0;  // numbered so far
     bool newSchema = false;
 
     size_t pos = 0;
@@ -104,6 +116,8 @@ struct XmlReader {
         std::string name;
         int line;
         int macro;  // the macro this element defines or lies in, kNoMacro, or kInComment
+        int mouseArea;     // this element's number when it is a mouse area, else -1
+        bool sawVisible;   // an <Element> whose <Visible> has been read
     };
     std::vector<Open> open;
     bool rootSeen = false;
@@ -143,7 +157,7 @@ struct XmlReader {
             {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
         for (const auto& named : kNamed) {
             if (name == named.name) {
-                out->Add(named.c, line, -1);
+                out->Add(named.c, line);
                 Skip(end + 1 - pos);
                 return true;
             }
@@ -163,16 +177,64 @@ struct XmlReader {
         return Fail("an entity XML does not know (write &amp; for an &)", line, text.substr(pos, end + 1 - pos));
     }
 
+    // Where text inside the open elements sits: its role, its mouse area
+    // and whether it runs under a condition. An attribute's value is never
+    // update or click code.
+    void AddScript(const LinedText& script, bool attribute) {
+        ReadScript read = {script, kScriptOther, -1, false};
+        int elements = 0;
+        bool inVisible = false, roleFound = attribute;
+        for (size_t i = open.size(); i-- > 0;) {
+            const std::string& name = open[i].name;
+            if (SameName(name, "Element")) {
+                ++elements;
+                // Code after an element's <Visible> runs only while it is visible.
+                if (elements == 1 && open[i].sawVisible && !inVisible) read.conditional = true;
+            } else if (SameName(name, "Visible") || SameName(name, "Visibility")) {
+                inVisible = true;
+            } else if (SameName(name, "Failures")) {
+                read.conditional = true;
+            }
+            if (roleFound) continue;
+            if (SameName(name, "Click") || SameName(name, "CallbackCode") || SameName(name, "MouseClick")) {
+                read.role = kScriptClick;
+                roleFound = true;
+                for (size_t j = i; j-- > 0;) {
+                    if (open[j].mouseArea >= 0 || SameName(open[j].name, "Mouse")) {
+                        if (open[j].mouseArea < 0) open[j].mouseArea = mouseAreas++;
+                        read.mouseArea = open[j].mouseArea;
+                        break;
+                    }
+                }
+            } else if (SameName(name, "Update")) {
+                read.role = kScriptUpdate;
+                roleFound = true;
+            } else if (SameName(name, "Keys") || SameName(name, "KeyMap") || SameName(name, "On") ||
+                       SameName(name, "String") || SameName(name, "Tooltip") || SameName(name, "TooltipText") ||
+                       SameName(name, "Tooltip_Text") || SameName(name, "TooltipID") || SameName(name, "Mouse") ||
+                       SameName(name, "MouseArea") || SameName(name, "Area") || SameName(name, "Failures")) {
+                roleFound = true;
+            } else if (SameName(name, "Element")) {
+                read.role = kScriptValue;
+                roleFound = true;
+            }
+        }
+        if (elements >= 2) read.conditional = true;
+        scripts.push_back(read);
+    }
+
     // The text collected since the last tag goes to the macro being defined,
     // or becomes a script of its own.
     void Flush() {
         int macro = CurrentMacro();
         if (macro >= 0) {
-            macros[macro].body += pending.chars;
+            Macro& defined = macros[static_cast<size_t>(macro)];
+            for (size_t i = 0; i < pending.chars.size(); ++i)
+                defined.body.Add(pending.chars[i], pending.RunAt(i).line, macro, pending.RunAt(i).line, -1);
         } else if (macro == kNoMacro) {
             for (char c : pending.chars) {
                 if (!IsBlank(c)) {
-                    scripts.push_back(pending);
+                    AddScript(pending, false);
                     break;
                 }
             }
@@ -228,7 +290,7 @@ struct XmlReader {
                 if (text[pos] == '&') {
                     if (!ReadEntity(&value)) return false;
                 } else {
-                    value.Add(text[pos], line, -1);
+                    value.Add(text[pos], line);
                     Skip(1);
                 }
             }
@@ -237,17 +299,24 @@ struct XmlReader {
             if (definesMacro && (SameName(attribute, "Name") || SameName(attribute, "id")))
                 macroName = Trimmed(value.chars);
             else if (macro == kNoMacro && !value.chars.empty())
-                scripts.push_back(value);
+                AddScript(value, true);
         }
         if (definesMacro) {
-            macros.push_back({macroName, ""});
+            macros.push_back({macroName, LinedText()});
             macro = static_cast<int>(macros.size()) - 1;
+        }
+        int mouseArea = -1;
+        if (macro == kNoMacro) {
+            if (SameName(name, "Area") || SameName(name, "MouseArea")) mouseArea = mouseAreas++;
+            if ((SameName(name, "Visible") || SameName(name, "Visibility")) && !open.empty() &&
+                SameName(open.back().name, "Element"))
+                open.back().sawVisible = true;
         }
         if (StartsWith("/>")) {
             Skip(2);
         } else {
             Skip(1);
-            open.push_back({name, tagLine, macro});
+            open.push_back({name, tagLine, macro, mouseArea, false});
         }
         return true;
     }
@@ -285,7 +354,7 @@ struct XmlReader {
             size_t end = text.find("]]>", pos);
             if (end == std::string::npos) return Fail("a CDATA section that is never closed", markupLine, "<![CDATA[");
             while (pos < end) {
-                pending.Add(text[pos], line, -1);
+                pending.Add(text[pos], line);
                 Skip(1);
             }
             Skip(3);
@@ -326,7 +395,7 @@ struct XmlReader {
             } else if (c == '&') {
                 if (!ReadEntity(&pending)) return false;
             } else {
-                pending.Add(c, line, -1);
+                pending.Add(c, line);
                 Skip(1);
             }
         }
@@ -339,8 +408,9 @@ struct XmlReader {
     }
 };
 
-// Expands the macros of a text into OUT: text written out keeps its own
-// lines; a macro's text takes the line of the outermost @ it came from.
+// Expands the macros of a text into OUT: every character keeps the line it
+// is written on, in the script or in a macro's definition, and the line of
+// the outermost macro use it came through.
 struct MacroExpander {
     const std::vector<Macro>& macros;
     bool withArguments;  // the newer schema's @M(a, b), with @1, @2 in the macro's text
@@ -358,28 +428,36 @@ struct MacroExpander {
         return found == byName.end() ? -1 : found->second;
     }
 
-    // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS; the end of the list,
-    // or OFFSET when there is none within kMaxArgumentsLength characters.
-    // SCANNED: how many characters were looked at.
-    static size_t ReadArguments(const std::string& source, size_t offset, std::vector<std::string>* arguments,
+    struct Span {
+        size_t from, to;
+    };
+    // Reads "(a, b)" at OFFSET of SOURCE into ARGUMENTS (each without blanks
+    // at either end); the end of the list, or OFFSET when there is none
+    // within kMaxArgumentsLength characters. SCANNED: how many characters
+    // were looked at.
+    static size_t ReadArguments(const std::string& source, size_t offset, std::vector<Span>* arguments,
                                 size_t* scanned) {
         *scanned = 0;
         if (offset >= source.size() || source[offset] != '(') return offset;
         int depth = 0;
-        std::string current;
+        size_t begin = offset + 1;
+        auto add = [&](size_t end) {
+            size_t from = begin, to = end;
+            while (from < to && IsBlank(source[from])) ++from;
+            while (to > from && IsBlank(source[to - 1])) --to;
+            arguments->push_back({from, to});
+        };
         for (size_t i = offset; i < source.size() && i - offset < kMaxArgumentsLength; ++i) {
             ++*scanned;
             char c = source[i];
             if (c == '(' && depth++ == 0) continue;
             if (c == ')' && --depth == 0) {
-                arguments->push_back(Trimmed(current));
+                add(i);
                 return i + 1;
             }
             if (c == ',' && depth == 1) {
-                arguments->push_back(Trimmed(current));
-                current.clear();
-            } else {
-                current.push_back(c);
+                add(i);
+                begin = i + 1;
             }
         }
         arguments->clear();
@@ -392,22 +470,23 @@ struct MacroExpander {
         return false;
     }
 
-    // The body with its arguments filled in; false when that alone would be
-    // longer than LIMIT, before it is made.
-    static bool Substituted(const std::string& body, const std::vector<std::string>& arguments, size_t limit,
-                            std::string* result) {
-        result->clear();
-        for (size_t i = 0; i < body.size(); ++i) {
-            if (body[i] == '@' && i + 1 < body.size() && body[i + 1] >= '1' && body[i + 1] <= '9') {
-                size_t index = static_cast<size_t>(body[i + 1] - '1');
+    // The body with its arguments (spans of SOURCE) filled in; false when
+    // that alone would be longer than LIMIT, before it is made.
+    static bool Substituted(const LinedText& body, const LinedText& source, const std::vector<Span>& arguments,
+                            size_t limit, LinedText* result) {
+        const std::string& chars = body.chars;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (chars[i] == '@' && i + 1 < chars.size() && chars[i + 1] >= '1' && chars[i + 1] <= '9') {
+                size_t index = static_cast<size_t>(chars[i + 1] - '1');
                 if (index < arguments.size()) {
-                    if (arguments[index].size() > limit - result->size()) return false;
-                    *result += arguments[index];
+                    const Span& argument = arguments[index];
+                    if (argument.to - argument.from > limit - result->chars.size()) return false;
+                    result->Append(source, argument.from, argument.to);
                 }
                 ++i;
             } else {
-                if (result->size() == limit) return false;
-                result->push_back(body[i]);
+                if (result->chars.size() == limit) return false;
+                result->Append(body, i, i + 1);
             }
         }
         return true;
@@ -419,42 +498,43 @@ struct MacroExpander {
         return false;
     }
 
-    // SOURCE's characters have the lines of LINES, or all of them FIXEDLINE
-    // when LINES is null; MACRO is the outermost macro they came from.
-    bool Expand(const std::string& source, const LinedText* lines, int fixedLine, int macro, int depth,
-                LinedText* out) {
-        for (size_t i = 0; i < source.size(); ++i) {
-            int line = lines != nullptr ? lines->RunAt(i).line : fixedLine;
+    // At DEPTH 0 SOURCE is a script as written; deeper, a macro's text used
+    // at USELINE through the outermost macro OUTER.
+    bool Expand(const LinedText& source, int depth, int useLine, int outer, LinedText* out) {
+        const std::string& chars = source.chars;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            const GaugeScript::Run& run = source.RunAt(i);
+            int charUseLine = depth == 0 ? run.line : useLine;
             size_t nameEnd = i + 1;
             int found = -1;
-            if (source[i] == '@' && i + 1 < source.size() && !isdigit(static_cast<unsigned char>(source[i + 1]))) {
-                while (nameEnd < source.size() && IsMacroChar(source[nameEnd])) ++nameEnd;
-                if (nameEnd > i + 1) found = Find(source.substr(i + 1, nameEnd - i - 1));
+            if (chars[i] == '@' && i + 1 < chars.size() && !isdigit(static_cast<unsigned char>(chars[i + 1]))) {
+                while (nameEnd < chars.size() && IsMacroChar(chars[nameEnd])) ++nameEnd;
+                if (nameEnd > i + 1) found = Find(chars.substr(i + 1, nameEnd - i - 1));
             }
             // Every character and every expansion spends the budget, so that
             // macros that expand to nothing cannot loop for long either.
-            if (budget == 0) return OverBudget(line);
+            if (budget == 0) return OverBudget(charUseLine);
             --budget;
             if (found < 0) {
-                out->Add(source[i], line, macro);
+                out->Add(chars[i], run.line, run.macro, charUseLine, depth == 0 ? run.outerMacro : outer);
                 continue;
             }
             if (depth >= kMaxMacroDepth) {
-                *problem = {"a macro that uses itself, or macros nested deeper than " + std::to_string(kMaxMacroDepth) + " levels", line,
+                *problem = {"a macro that uses itself, or macros nested deeper than " + std::to_string(kMaxMacroDepth) + " levels", useLine,
                             "@" + macros[found].name, true};
                 return false;
             }
-            const std::string& body = macros[found].body;
+            const LinedText& body = macros[found].body;
             size_t next = nameEnd;
-            std::vector<std::string> arguments;
-            if (withArguments && TakesArguments(body)) {
+            std::vector<Span> arguments;
+            if (withArguments && TakesArguments(body.chars)) {
                 size_t scanned = 0;
-                next = ReadArguments(source, next, &arguments, &scanned);
+                next = ReadArguments(chars, next, &arguments, &scanned);
                 budget -= std::min(budget, scanned);  // looking for the list is work as well
             }
-            std::string expansion;
-            if (!Substituted(body, arguments, budget, &expansion)) return OverBudget(line);
-            if (!Expand(expansion, nullptr, line, macro >= 0 ? macro : found, depth + 1, out)) return false;
+            LinedText expansion;
+            if (!Substituted(body, source, arguments, budget, &expansion)) return OverBudget(charUseLine);
+            if (!Expand(expansion, depth + 1, charUseLine, depth == 0 ? found : outer, out)) return false;
             i = next - 1;
         }
         return true;
@@ -503,9 +583,19 @@ std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenSta
     return text.substr(start, end - start);
 }
 
+// Whether OFFSET of an RPN script lies inside an if{ } or els{ } block.
+bool InBlock(const std::string& s, size_t offset) {
+    int depth = 0;
+    for (size_t i = 0; i < offset && i < s.size(); ++i) {
+        if (s[i] == '{') ++depth;
+        else if (s[i] == '}' && depth > 0) --depth;
+    }
+    return depth > 0;
+}
+
 // Finds "(L:name[, unit])" and "(>L:name[, unit])" in an expanded script.
-void CollectUses(const LinedText& script, const std::vector<Macro>& macros, std::vector<LVarUse>* uses) {
-    const std::string& s = script.chars;
+void CollectUses(const GaugeScript& script, int index, std::vector<LVarUse>* uses) {
+    const std::string& s = script.text;
     for (size_t open = s.find('('); open != std::string::npos; open = s.find('(', open + 1)) {
         size_t i = open + 1;
         while (i < s.size() && IsBlank(s[i])) ++i;
@@ -524,19 +614,30 @@ void CollectUses(const LinedText& script, const std::vector<Macro>& macros, std:
             name.find_first_not_of("0123456789", colon + 1) == std::string::npos)
             name = Trimmed(name.substr(0, colon));
         if (name.empty()) continue;
+        size_t nameAt = nameStart;
+        while (nameAt < nameEnd && IsBlank(s[nameAt])) ++nameAt;
         LVarUse use;
         use.name = name;
-        use.line = script.RunAt(open).line;
+        use.line = script.LineAt(nameAt);
         use.write = write;
         size_t valueStart = 0;
         use.value = write ? TokenBefore(s, open, &valueStart) : "";
         use.constant = IsNumber(use.value);
         if (!use.constant) use.value.clear();
         // The macro that gave the name, the write or the value.
-        int macro = script.RunAt(nameStart).macro;
-        if (macro < 0) macro = script.RunAt(open).macro;
-        if (macro < 0 && use.constant) macro = script.RunAt(valueStart).macro;
-        if (macro >= 0) use.macro = macros[macro].name;
+        std::string macro = script.MacroAt(nameAt);
+        if (macro.empty()) macro = script.MacroAt(open);
+        if (macro.empty() && use.constant) macro = script.MacroAt(valueStart);
+        std::string outer = script.OuterMacroAt(nameAt);
+        if (outer.empty()) outer = script.OuterMacroAt(open);
+        if (macro.empty()) macro = outer;
+        use.macro = macro;
+        use.useLine = script.UseLineAt(nameAt);
+        use.usedThrough = SameName(outer, macro) ? "" : outer;
+        use.script = index;
+        use.offset = open;
+        use.role = script.role;
+        use.conditional = script.conditional || InBlock(s, open);
         uses->push_back(use);
     }
 }
@@ -558,7 +659,26 @@ bool FromUtf16(const std::string& text, std::string* utf8) {
 
 }  // namespace
 
-bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
+const GaugeScript::Run& GaugeScript::RunAt(size_t offset) const {
+    static const Run kNone = {0, 0, -1, 0, -1};
+    if (runs.empty()) return kNone;
+    auto after = std::upper_bound(runs.begin(), runs.end(), offset,
+                                  [](size_t at, const Run& run) { return at < run.start; });
+    return after == runs.begin() ? runs.front() : *(after - 1);
+}
+int GaugeScript::LineAt(size_t offset) const { return RunAt(offset).line; }
+int GaugeScript::UseLineAt(size_t offset) const { return RunAt(offset).useLine; }
+std::string GaugeScript::MacroAt(size_t offset) const {
+    int macro = RunAt(offset).macro;
+    return macro >= 0 && static_cast<size_t>(macro) < macroNames.size() ? macroNames[static_cast<size_t>(macro)] : "";
+}
+std::string GaugeScript::OuterMacroAt(size_t offset) const {
+    int macro = RunAt(offset).outerMacro;
+    return macro >= 0 && static_cast<size_t>(macro) < macroNames.size() ? macroNames[static_cast<size_t>(macro)] : "";
+}
+
+bool ReadGaugeScriptList(const std::string& bytes, std::vector<GaugeScript>* scripts, ScriptProblem* problem) {
+    scripts->clear();
     std::string converted;
     const std::string& text = FromUtf16(bytes, &converted) ? converted : bytes;
     // XML allows no control characters but tab and line ends.
@@ -574,10 +694,34 @@ bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, Scri
     if (!reader.Read()) return false;
     MacroExpander expander{reader.macros, reader.newSchema, problem};
     expander.Index();
-    for (const LinedText& script : reader.scripts) {
+    std::vector<std::string> names;
+    for (const Macro& macro : reader.macros) names.push_back(macro.name);
+    for (const ReadScript& read : reader.scripts) {
         LinedText expanded;
-        if (!expander.Expand(script.chars, &script, 0, -1, 0, &expanded)) return false;
-        CollectUses(expanded, reader.macros, uses);
+        if (!expander.Expand(read.text, 0, 0, -1, &expanded)) return false;
+        GaugeScript script;
+        script.role = read.role;
+        script.mouseArea = read.mouseArea;
+        script.conditional = read.conditional;
+        script.text = expanded.chars;
+        script.runs = expanded.runs;
+        script.macroNames = names;
+        script.line = read.text.runs.empty() ? 0 : read.text.runs.front().line;
+        scripts->push_back(script);
     }
+    return true;
+}
+
+std::vector<LVarUse> CollectLVarUses(const std::vector<GaugeScript>& scripts) {
+    std::vector<LVarUse> uses;
+    for (size_t i = 0; i < scripts.size(); ++i) CollectUses(scripts[i], static_cast<int>(i), &uses);
+    return uses;
+}
+
+bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem) {
+    std::vector<GaugeScript> scripts;
+    if (!ReadGaugeScriptList(bytes, &scripts, problem)) return false;
+    std::vector<LVarUse> found = CollectLVarUses(scripts);
+    uses->insert(uses->end(), found.begin(), found.end());
     return true;
 }

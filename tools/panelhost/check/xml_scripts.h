@@ -1,5 +1,6 @@
-// Reading an XML gauge's scripts: the file's XML, its macros expanded, and
-// every L: variable its scripts read or write, with the line it is on.
+// Reading an XML gauge's scripts: the file's XML, its macros expanded, each
+// script with where it sits in the gauge (which says when the simulator runs
+// it), and every L: variable its scripts read or write, with its line.
 #pragma once
 
 #include <stddef.h>
@@ -9,14 +10,65 @@
 
 #include "tools/panelhost/common/names.h"
 
+// Where a script sits in its gauge, which says when the simulator runs it.
+enum ScriptRole {
+    kScriptUpdate,  // <Update> code (either schema): run once per gauge update
+    kScriptValue,   // an element's <Value>/<Select>/<Visible> code (newer: any <Element> code): once per update, after the update code
+    kScriptClick,   // a mouse area's <Click> (older) / <CallbackCode> (newer): once per click
+    kScriptOther,   // anything else that holds script: keys, tooltips, strings, attributes
+};
+
+// One script of a gauge, its macros expanded. Every character keeps the line
+// it was written on: in the script itself, or inside the definition of the
+// macro it came from.
+struct GaugeScript {
+    struct Run {
+        size_t start;     // the first character of the run
+        int line;         // where its characters are written
+        int macro;        // the innermost macro whose definition holds them, -1 when written out
+        int useLine;      // the script line of the outermost macro use they came through; LINE when none
+        int outerMacro;   // that outermost macro, -1 when none
+    };
+    ScriptRole role = kScriptOther;
+    // kScriptClick: the mouse area's place among the gauge's mouse areas
+    // (older <Area>, newer <MouseArea>) in file order, from 0; a <Click>
+    // directly in <Mouse> makes the <Mouse> one, numbered where its first
+    // click is. -1 for the other roles.
+    int mouseArea = -1;
+    // Run only under a condition the gauge sets: in an element nested in
+    // another, after an element's <Visible>, or under <Failures>.
+    bool conditional = false;
+    std::string text;  // the script, the gauge's macros expanded
+    int line = 0;      // source line of the script's first character
+    std::vector<Run> runs;
+    std::vector<std::string> macroNames;  // the gauge's macros, by index
+
+    // The source line of the character at OFFSET (inside the macro's
+    // definition when it came from a macro).
+    int LineAt(size_t offset) const;
+    // The macro whose definition holds that character, "" when written out.
+    std::string MacroAt(size_t offset) const;
+    // Where that character's outermost macro is used in the script (its
+    // own line when it came from no macro), and that macro's name ("" if none).
+    int UseLineAt(size_t offset) const;
+    std::string OuterMacroAt(size_t offset) const;
+    const Run& RunAt(size_t offset) const;
+};
+
 // One (L:...) read or (>L:...) write in a script.
 struct LVarUse {
     std::string name;   // as written, blanks around it and a ":N" suffix removed
-    int line;           // 1-based; a use that comes from a macro has the line of the @
+    int line;           // 1-based, where the name is written (inside a macro's definition when it came from one)
     bool write;
     bool constant;      // a write of a number written just before it
     std::string value;  // that number, verbatim
-    std::string macro;  // the macro the use came from, empty when written out
+    std::string macro;  // the macro the name, the write or the value came from, empty when written out
+    int useLine;        // the script line where that macro is used (LINE when none)
+    std::string usedThrough;  // the outermost macro used there, when it is not MACRO itself
+    int script;         // the script's place in the gauge's list
+    size_t offset;      // of the "(" in the script's text
+    ScriptRole role;
+    bool conditional;   // the script's, or the use lies in an if{ } / els{ } block of its script
 };
 
 // Why a gauge's scripts could not be read: what, where, and the offending text.
@@ -31,9 +83,15 @@ struct ScriptProblem {
 const size_t kMaxGaugeBytes = 8 * 1024 * 1024;
 const size_t kMaxExpandedBytes = 16 * 1024 * 1024;
 
-// Reads TEXT, the bytes of an XML gauge of either schema, and collects its
-// L: uses in the order they appear. False, with PROBLEM set, when the text is
-// not an XML gauge the simulator would load (not text, not well-formed XML,
-// another root element) or its macros cannot be expanded.
-bool ReadGaugeScripts(const std::string& text, std::vector<LVarUse>* uses, ScriptProblem* problem);
+// Reads an XML gauge of either schema (as ReadGaugeScripts does) and lists
+// its scripts in file order. False, with PROBLEM set, when the text is not an
+// XML gauge the simulator would load (not text, not well-formed XML, another
+// root element) or its macros cannot be expanded.
+bool ReadGaugeScriptList(const std::string& bytes, std::vector<GaugeScript>* scripts, ScriptProblem* problem);
 
+// The L: uses of the scripts, in the order they appear.
+std::vector<LVarUse> CollectLVarUses(const std::vector<GaugeScript>& scripts);
+
+// Reads BYTES, the bytes of an XML gauge of either schema, and collects its
+// L: uses in the order they appear; false as ReadGaugeScriptList.
+bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem);

@@ -18,7 +18,7 @@ struct Options {
     std::string modulePath;
     std::string scenarioPath;
     std::string checkConfig;  // --check: an INI file, a panel.cfg or an aircraft folder
-    std::string simFolder;    // --sim-folder, with --check
+    std::string simFolder;    // --sim-folder: the simulator's folder
     bool moduleGiven = false;
     std::string simVersion;  // empty: the module's architecture's default, 10 or 6
     bool simConnect = false;
@@ -26,6 +26,7 @@ struct Options {
     bool fast = false;
     bool quiet = false;
     bool traceAll = false;
+    bool listen = false;      // --listen: scenarioPath is the INI, panel.cfg or aircraft folder
 };
 
 // Exit statuses.
@@ -84,5 +85,6 @@ void TraceModule();
 void TraceSkip();
 void Say(const char* kind, const char* format, ...);  // not under --quiet
 void SayFailure(const char* format, ...);             // always
+void SayAlways(const char* kind, const char* format, ...);  // also under --quiet
 std::string Escaped(const std::string& text);        // line breaks as \n
 std::string BoxText(const host::MessageBoxRecord& box);  // [title] text, escaped

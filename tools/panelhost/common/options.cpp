@@ -8,8 +8,9 @@ namespace {
 
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|4|5|6|none] [--simconnect] [--module PATH] [--no-window]\n"
-    "                 [--fast] [--quiet] [--trace-all] SCENARIO\n"
+    "                 [--fast] [--quiet] [--trace-all] [--sim-folder DIR] SCENARIO\n"
     "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n"
+    "       panelhost --listen [--sim-folder DIR] [options as above] INI|PANEL.CFG|AIRCRAFT-FOLDER\n"
     "       panelhost --version\n";
 
 int Usage(const char* why) {
@@ -44,6 +45,8 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->fast = others = true;
         } else if (strcmp(arg, "--quiet") == 0) {
             options->quiet = others = true;
+        } else if (strcmp(arg, "--listen") == 0) {
+            options->listen = others = true;
         } else if (strcmp(arg, "--trace-all") == 0) {
             options->traceAll = others = true;
         } else if (arg[0] == '-' && arg[1] == '-') {
@@ -59,7 +62,7 @@ int ReadOptions(int argc, char** argv, Options* options) {
             return Usage("--check takes a path, --sim-folder and --module only");
         return 0;
     }
-    if (!options->simFolder.empty()) return Usage("--sim-folder goes with --check");
-    if (options->scenarioPath.empty()) return Usage("no scenario given");
+    if (options->scenarioPath.empty())
+        return Usage(options->listen ? "--listen takes an INI, a panel.cfg or an aircraft folder" : "no scenario given");
     return 0;
 }

@@ -106,3 +106,10 @@ void SayFailure(const char* format, ...) {
     Line(host::Frame(), "FAILED", format, args);
     va_end(args);
 }
+
+void SayAlways(const char* kind, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Line(host::Frame(), kind, format, args);
+    va_end(args);
+}

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "host/host.h"
+#include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/common.h"
 #include "tools/panelhost/scenario/runner.h"
 
@@ -12,19 +13,6 @@ namespace {
 
 const double kFrameMilliseconds = 1000.0 / 18.0;  // the simulator's gauge rate
 const double kTolerance = 1e-9;
-
-struct Run {
-    const Options* options;
-    std::string scenarioFolder;
-    std::vector<std::string> gauges;  // parameters of the panel's Sound gauges
-    int debuggersAsked = 0;           // Debugger gauges on the panel
-    std::vector<int> debuggers;       // their instances once started
-    bool started = false;
-    size_t boxesTaken = 0;
-    int expectations = 0;
-    int failures = 0;
-    double nextFrameDue = 0;  // milliseconds on the performance counter
-};
 
 double Now() {
     static LARGE_INTEGER frequency = {};
@@ -45,8 +33,15 @@ std::string Expanded(const Run& run, std::string parameter) {
     return parameter;
 }
 
+// A parameter that starts with a dot names a file below the simulator's
+// folder: with --sim-folder that folder, else the host program's own.
+std::string InSimFolder(const Run& run, const std::string& parameter) {
+    if (run.simFolder.empty() || parameter.empty() || parameter[0] != '.') return parameter;
+    return run.simFolder + parameter.substr(1);
+}
+
 bool AddSoundGauge(const Run& run, const std::string& parameter) {
-    std::string expanded = Expanded(run, parameter);
+    std::string expanded = InSimFolder(run, Expanded(run, parameter));
     bool added = host::AddGauge("Sound", expanded.c_str()) >= 0;
     TraceModule();
     if (!added) fprintf(stderr, "panelhost: the module has no Sound gauge\n");
@@ -64,42 +59,6 @@ bool AddDebuggerGauge(Run* run) {
     return true;
 }
 
-bool Start(Run* run) {
-    if (run->started) return true;
-    host::StartModule();
-    run->started = true;
-    TraceModule();
-    if (run->gauges.empty() && !AddSoundGauge(*run, "")) return false;
-    for (const std::string& parameter : run->gauges)
-        if (!AddSoundGauge(*run, parameter)) return false;
-    for (int i = 0; i < run->debuggersAsked; ++i)
-        if (!AddDebuggerGauge(run)) return false;
-    return true;
-}
-
-void Stop(Run* run) {
-    if (!run->started) return;
-    host::KillGauges();
-    host::StopModule();
-    run->started = false;
-    run->debuggers.clear();
-    TraceModule();
-}
-
-void RunFrames(Run* run, int64_t count) {
-    for (int64_t i = 0; i < count; ++i) {
-        if (!run->options->fast) {
-            double now = Now();
-            if (run->nextFrameDue > now) Sleep(static_cast<DWORD>(run->nextFrameDue - now));
-            now = Now();
-            run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
-                                kFrameMilliseconds;
-        }
-        host::RunFrame();
-        TraceModule();
-    }
-}
-
 void Failure(Run* run, const Step& step, const std::string& why) {
     ++run->failures;
     SayFailure("line %d: %s: %s", step.line, step.source.c_str(), why.c_str());
@@ -111,9 +70,26 @@ std::string Number(double value) {
     return text;
 }
 
+// Adds the names of the variables the module registered, looked up, read or
+// wrote since the last call to the run's set.
+void NoteModuleNames(Run* run) {
+    const std::vector<host::ServiceCall>& calls = host::Calls();
+    if (run->callsNoted > calls.size()) run->callsNoted = 0;  // the host was reset
+    for (; run->callsNoted < calls.size(); ++run->callsNoted) {
+        const host::ServiceCall& call = calls[run->callsNoted];
+        if (!call.name.empty() && (call.op == "register" || call.op == "find" || call.op == "get" ||
+                                   call.op == "set" || call.op == "register_var"))
+            run->touched.insert(Folded(call.name));
+    }
+}
+
 void Expect(Run* run, const Step& step) {
     ++run->expectations;
     if (!host::VariableExists(step.name.c_str())) return Failure(run, step, "no such variable");
+    NoteModuleNames(run);
+    if (run->touched.count(Folded(step.name)) == 0)
+        return Failure(run, step, "only the scenario touched it: neither the module nor a loaded XML gauge "
+                                  "registered, read or wrote it, so this tests nothing of the module");
     double value = host::VariableValue(step.name.c_str());
     if (fabs(value - step.value) > kTolerance) Failure(run, step, "it is " + Number(value));
 }
@@ -185,7 +161,8 @@ void SendSimConnect(const Step& step) {
     TraceModule();
 }
 
-// Runs one step; false when the run cannot go on.
+}  // namespace
+
 bool RunStep(Run* run, const Step& step) {
     switch (step.kind) {
     case kStepGauge:
@@ -203,9 +180,9 @@ bool RunStep(Run* run, const Step& step) {
         ExpectDebug(run, step);
         return true;
     case kStepStart:
-        return Start(run);
+        return StartPanel(run);
     case kStepFrames:
-        if (!Start(run)) return false;
+        if (!StartPanel(run)) return false;
         RunFrames(run, step.count);
         return true;
     case kStepWait:
@@ -252,54 +229,145 @@ bool RunStep(Run* run, const Step& step) {
     case kStepStop:
         Stop(run);
         return true;
+    case kStepAllowBoxes:
+        run->allowBoxes = true;
+        return true;
+    case kStepAircraft:
+        return LoadAircraft(run, InSimFolder(*run, Expanded(*run, step.text[0])));
+    case kStepAvar:
+        run->xml.avars[Folded(step.name)] = step.value;
+        return true;
+    case kStepClickGauge: {
+        std::string why;
+        if (!StartPanel(run)) return false;
+        if (!ClickXmlGauge(run, step.name, step.count, &why)) Failure(run, step, why);
+        return true;
+    }
     default:
         return false;
     }
 }
+
+namespace {
 
 bool IsEcho(StepKind kind) {
     return kind != kStepExpect && kind != kStepExpectBox && kind != kStepExpectNoBox && kind != kStepPrint &&
            kind != kStepExpectDebug;
 }
 
+// Every box that no expect-box took fails the run, unless it allows boxes.
+void FailUntakenBoxes(Run* run) {
+    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    if (run->allowBoxes) return;
+    for (size_t i = run->boxesTaken; i < boxes.size(); ++i) {
+        ++run->failures;
+        SayFailure("a box that no expect-box takes (frame %d): %s", boxes[i].frame, BoxText(boxes[i]).c_str());
+    }
+    run->boxesTaken = boxes.size();
+}
+
 }  // namespace
 
-int RunScenario(const Options& options, const std::vector<Step>& steps) {
+bool StartPanel(Run* run) {
+    if (run->started) return true;
+    host::StartModule();
+    run->started = true;
+    TraceModule();
+    if (run->gauges.empty() && !AddSoundGauge(*run, "")) return false;
+    for (const std::string& parameter : run->gauges)
+        if (!AddSoundGauge(*run, parameter)) return false;
+    for (int i = 0; i < run->debuggersAsked; ++i)
+        if (!AddDebuggerGauge(run)) return false;
+    return true;
+}
+
+void Stop(Run* run) {
+    if (!run->started) return;
+    host::KillGauges();
+    host::StopModule();
+    run->started = false;
+    run->debuggers.clear();
+    TraceModule();
+}
+
+void RunFrames(Run* run, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        if (!run->options->fast) {
+            double now = Now();
+            if (run->nextFrameDue > now) Sleep(static_cast<DWORD>(run->nextFrameDue - now));
+            now = Now();
+            run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
+                                kFrameMilliseconds;
+        }
+        // As the simulator updates the gauges: the XML gauges' code before the module's pre-update.
+        RunXmlGauges(run);
+        host::RunFrame();
+        TraceModule();
+    }
+}
+
+bool RefuseSteps(const Options& options, const std::string& source, const std::vector<Step>& steps) {
     bool usable = true;
     for (const Step& step : steps) {
         const char* why = Refusal(options, step);
         if (why == nullptr) continue;
-        fprintf(stderr, "panelhost: %s:%d: '%s' cannot run here: %s\n", options.scenarioPath.c_str(), step.line,
+        fprintf(stderr, "panelhost: %s:%d: '%s' cannot run here: %s\n", source.c_str(), step.line,
                 step.source.c_str(), why);
         usable = false;
     }
-    if (!usable) return kExitUnusable;
+    return !usable;
+}
 
-    Run run;
-    run.options = &options;
-    run.scenarioFolder = FolderOf(FullPath(options.scenarioPath));
+bool OpenRun(const Options& options, const std::string& scenarioFolder, Run* run) {
+    run->options = &options;
+    run->scenarioFolder = scenarioFolder;
+    if (!options.simFolder.empty()) {
+        run->simFolder = FullPath(options.simFolder);
+        // WAV paths that start with a dot are read from the current folder.
+        if (!SetCurrentDirectoryA(run->simFolder.c_str())) {
+            fprintf(stderr, "panelhost: the simulator folder %s cannot be entered (error %lu)\n",
+                    run->simFolder.c_str(), GetLastError());
+            return false;
+        }
+    }
     TraceSettings(options.quiet, options.traceAll);
-    if (!LoadFreshModule(options)) return kExitUnusable;
+    if (!LoadFreshModule(options)) return false;
     if (!options.noWindow) host::CreateSimWindow();
     TraceSkip();
     Say("module", "%s", options.modulePath.c_str());
+    if (!run->simFolder.empty()) Say("sim", "simulator folder %s", run->simFolder.c_str());
+    return true;
+}
 
+bool RunLine(Run* run, const Step& step) {
+    char kind[16];
+    snprintf(kind, sizeof kind, "line %d", step.line);
+    if (IsEcho(step.kind)) Say(kind, "%s", step.source.c_str());
+    return RunStep(run, step);
+}
+
+int CloseRun(Run* run, bool ran) {
+    Stop(run);
+    host::UnloadModule();
+    host::DestroySimWindow();
+    if (!ran) return kExitUnusable;
+    FailUntakenBoxes(run);
+    SayAlways("done", "%d expectations, %d failed", run->expectations, run->failures);
+    return run->failures > 0 ? kExitFailed : kExitOk;
+}
+
+int RunScenario(const Options& options, const std::vector<Step>& steps) {
+    if (RefuseSteps(options, options.scenarioPath, steps)) return kExitUnusable;
+    Run run;
+    if (!OpenRun(options, FolderOf(FullPath(options.scenarioPath)), &run)) return kExitUnusable;
     bool ran = true;
     for (const Step& step : steps) {
-        char kind[16];
-        snprintf(kind, sizeof kind, "line %d", step.line);
-        if (IsEcho(step.kind)) Say(kind, "%s", step.source.c_str());
-        if (!RunStep(&run, step)) {
+        if (!RunLine(&run, step)) {
             ran = false;
             break;
         }
     }
-    Stop(&run);
-    host::UnloadModule();
-    host::DestroySimWindow();
-    if (!ran) return kExitUnusable;
-    Say("done", "%d expectations, %d failed", run.expectations, run.failures);
-    return run.failures > 0 ? kExitFailed : kExitOk;
+    return CloseRun(&run, ran);
 }
 
 int RunScenarioFile(const Options& options) {

@@ -61,9 +61,9 @@ std::string WithLineBreaks(const std::string& text) {
     return out;
 }
 
-// The gauge parameter: the rest of the line, unquoted when it is one quoted word.
-std::string GaugeParameter(const std::string& source) {
-    std::string rest = source.substr(strlen("gauge"));
+// The rest of the line after COMMAND, unquoted when it is one quoted word.
+std::string RestOfLine(const std::string& source, const char* command) {
+    std::string rest = source.substr(strlen(command));
     size_t begin = 0;
     while (begin < rest.size() && IsBlank(rest[begin])) ++begin;
     rest = rest.substr(begin);
@@ -130,16 +130,32 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
 
     if (command == "gauge") {
         step->kind = kStepGauge;
-        step->text[0] = GaugeParameter(step->source);
-    } else if (command == "debugger" || command == "start" || command == "stop" || command == "expect-no-box") {
+        step->text[0] = RestOfLine(step->source, "gauge");
+    } else if (command == "aircraft") {
+        if (args == 0) return Fail(reason, "aircraft takes an aircraft folder or a panel.cfg: aircraft PATH");
+        step->kind = kStepAircraft;
+        step->text[0] = RestOfLine(step->source, "aircraft");
+    } else if (command == "avar") {
+        if (args != 2 || w[1].empty())
+            return Fail(reason, "avar takes the variable as scripts write it and a number: avar \"GENERAL ENG RPM:1\" 2400");
+        if (!ParseNumber(w[2], &step->value)) {
+            *reason = "'" + w[2] + "' is not a number";
+            return false;
+        }
+        step->kind = kStepAvar;
+        step->name = w[1];
+        if (step->name.compare(0, 2, "A:") == 0 || step->name.compare(0, 2, "a:") == 0) step->name = step->name.substr(2);
+    } else if (command == "debugger" || command == "start" || command == "stop" || command == "expect-no-box" ||
+               command == "allow-boxes") {
         if (args != 0) {
             *reason = command + " takes nothing after it";
             return false;
         }
-        step->kind = command == "debugger" ? kStepDebugger
-                     : command == "start"  ? kStepStart
-                     : command == "stop"   ? kStepStop
-                                           : kStepExpectNoBox;
+        step->kind = command == "debugger"        ? kStepDebugger
+                     : command == "start"         ? kStepStart
+                     : command == "stop"          ? kStepStop
+                     : command == "allow-boxes"   ? kStepAllowBoxes
+                                                  : kStepExpectNoBox;
     } else if (command == "frames" || command == "wait") {
         bool frames = command == "frames";
         if (args != 1 || !ParseInteger(w[1], 0, frames ? kMaxFrames : kMaxWait, &number))
@@ -192,8 +208,15 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
         step->kind = kStepSimConnect;
         step->name = w[1];
         step->event = static_cast<uint32_t>(number);
+    } else if (command == "click" && args == 2) {
+        if (!ParseInteger(w[2], 0, INT32_MAX, &number))
+            return Fail(reason, "click takes an XML gauge's name and its mouse area's number, from 0: click GAUGE N");
+        step->kind = kStepClickGauge;
+        step->name = w[1];
+        step->count = number;
     } else if (command == "click") {
-        if (args != 1 || (w[1] != "left" && w[1] != "right")) return Fail(reason, "click takes left or right");
+        if (args != 1 || (w[1] != "left" && w[1] != "right"))
+            return Fail(reason, "click takes left or right (the Debugger gauge), or an XML gauge and a number");
         step->kind = kStepClick;
         step->name = w[1];
     } else if (command == "expect-debug") {

@@ -26,6 +26,10 @@ enum StepKind {
     kStepExpectBox,    // text[0]: with "\n" turned into line breaks
     kStepExpectNoBox,
     kStepStop,
+    kStepAllowBoxes,   // boxes that no expect-box takes do not fail the run
+    kStepAircraft,     // text[0]: an aircraft folder or a panel.cfg
+    kStepAvar,         // name: as scripts write it, with its index; value
+    kStepClickGauge,   // name: the XML gauge's name in the panel line; count: its mouse area
 };
 
 struct Step {

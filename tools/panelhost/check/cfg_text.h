@@ -1,0 +1,33 @@
+// The check's text files: aircraft.cfg, panel.cfg and the sound INI, read
+// whole and split into sections.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A key line of an INI-like file: key and value without blanks at either end.
+struct CfgEntry {
+    std::string key;
+    std::string value;
+    int line;
+};
+struct CfgSection {
+    std::string name;
+    int line;
+    std::vector<CfgEntry> entries;
+};
+
+enum TextState { kTextOk, kTextMissing, kTextFolder, kTextEmpty, kTextBinary, kTextUtf16, kTextTooLarge, kTextUnreadable };
+
+// Reads a whole text file (a UTF-8 byte-order mark dropped), refusing one
+// that is not text or larger than the check reads.
+TextState ReadTextFile(const std::string& path, std::string* text);
+// Why a file in that state cannot be used, e.g. "is a folder".
+const char* TextStateMeaning(TextState state);
+// The sections of an INI-like text. With cfgComments, "//" and ";" start a
+// comment anywhere on a line (aircraft.cfg, panel.cfg); without, only a line
+// that begins with ";" is one (the profile functions' rule).
+std::vector<CfgSection> ParseCfg(const std::string& text, bool cfgComments);
+const CfgSection* FindSection(const std::vector<CfgSection>& sections, const char* name);
+// A section's first entry of that key, as the profile functions take it; null without one.
+const CfgEntry* FindEntry(const CfgSection* section, const std::string& key);

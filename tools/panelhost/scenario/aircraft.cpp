@@ -1,0 +1,158 @@
+// The `aircraft PATH` line: the panels the aircraft leads to, read as the
+// check reads them. The module's gauges join the run with their own
+// parameters; every XML gauge is found where the simulator finds it, loose
+// or in a cabinet, and compiled for the run, or left out with the reason.
+#include <stdio.h>
+
+#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/check/panel_read.h"
+#include "tools/panelhost/check/xml_scripts.h"
+#include "tools/panelhost/common/names.h"
+#include "tools/panelhost/scenario/runner.h"
+
+namespace {
+
+std::string FileStem(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
+void SayFindings(const std::vector<Finding>& findings) {
+    for (const Finding& finding : findings) {
+        if (finding.level != kFindingError) continue;
+        SayAlways("aircraft", "%s:%d: %s%s%s", finding.file.c_str(), finding.line, finding.item.c_str(),
+                  finding.item.empty() ? "" : ": ", finding.message.c_str());
+    }
+}
+
+// Compiles one script; false after a line naming the token it refused.
+bool Compile(const GaugeScript& source, const std::string& file, const std::string& gauge, XmlScript* script) {
+    std::string token;
+    size_t offset = 0;
+    if (!CompileScript(source.text, &script->code, &token, &offset)) {
+        SayAlways("xml", "%s:%d: '%s' is outside the script language panelhost runs: the XML gauge %s is left out",
+                  file.c_str(), source.LineAt(offset), token.c_str(), gauge.c_str());
+        return false;
+    }
+    for (const ScriptToken& t : script->code.tokens) script->lines.push_back(source.LineAt(t.offset));
+    return true;
+}
+
+void LoadXmlGauge(Run* run, const std::string& name, const std::string& file, const std::string& bytes) {
+    std::vector<GaugeScript> scripts;
+    ScriptProblem problem;
+    if (!ReadGaugeScriptList(bytes, &scripts, &problem)) {
+        SayAlways("xml", "%s:%d: %s%s%s: the XML gauge %s is left out", file.c_str(), problem.line,
+                  problem.what.c_str(), problem.item.empty() ? "" : ": ", problem.item.c_str(), name.c_str());
+        return;
+    }
+    XmlGauge gauge;
+    gauge.name = name;
+    gauge.file = file;
+    std::vector<XmlScript> values;
+    int conditional = 0;
+    for (const GaugeScript& source : scripts) {
+        if (source.role == kScriptOther) continue;
+        if (source.conditional && source.role != kScriptClick) {
+            ++conditional;
+            continue;
+        }
+        XmlScript script;
+        if (!Compile(source, file, name, &script)) return;
+        if (source.role == kScriptUpdate) {
+            gauge.frame.push_back(script);
+        } else if (source.role == kScriptValue) {
+            values.push_back(script);
+        } else if (source.mouseArea >= 0) {
+            size_t area = static_cast<size_t>(source.mouseArea);
+            if (gauge.clicks.size() <= area) gauge.clicks.resize(area + 1);
+            // An area with more than one click script runs them in file order.
+            for (size_t i = 0; i < script.code.tokens.size(); ++i) {
+                gauge.clicks[area].code.tokens.push_back(script.code.tokens[i]);
+                gauge.clicks[area].lines.push_back(script.lines[i]);
+            }
+        }
+    }
+    // The update code first, then the elements' value code, as the simulator runs them.
+    gauge.frame.insert(gauge.frame.end(), values.begin(), values.end());
+    Say("xml", "the XML gauge %s from %s: scripts each frame %d, mouse areas %d", name.c_str(), file.c_str(),
+        static_cast<int>(gauge.frame.size()), static_cast<int>(gauge.clicks.size()));
+    if (conditional > 0)
+        SayAlways("xml", "%s: %d scripts of %s run only under a condition the gauge sets: they are not run", file.c_str(),
+                  conditional, name.c_str());
+    run->xml.gauges.push_back(gauge);
+}
+
+// A gauge of the module: the Sound gauge with its parameter, or the Debugger.
+// The simulator's module file is MODULEFILE ("" when none is found): a
+// parameter that names a path from the module's folder (empty, a leading
+// backslash, a relative path) is made a full path from there, as the module
+// in the simulator would take it. A leading dot stays for --sim-folder.
+bool AddModuleGauge(Run* run, const PanelGauge& line, const std::string& moduleFile) {
+    Step step;
+    step.line = line.line;
+    if (SameName(line.gauge, "Sound")) {
+        step.kind = kStepGauge;
+        step.text[0] = line.parameter;
+        if (!moduleFile.empty() && (line.parameter.empty() || line.parameter[0] != '.')) {
+            step.text[0] = ResolveParameter(line.parameter, moduleFile, "").candidate;
+            Say("aircraft", "%s!%s %s: from the module %s, %s", line.container.c_str(), line.gauge.c_str(),
+                line.parameter.c_str(), moduleFile.c_str(), step.text[0].c_str());
+            return RunStep(run, step);
+        }
+    } else if (SameName(line.gauge, "Debugger")) {
+        step.kind = kStepDebugger;
+    } else {
+        SayAlways("aircraft", "the module has no gauge %s: the line is left out", line.gauge.c_str());
+        return true;
+    }
+    Say("aircraft", "%s!%s %s", line.container.c_str(), line.gauge.c_str(), line.parameter.c_str());
+    return RunStep(run, step);
+}
+
+}  // namespace
+
+bool LoadAircraft(Run* run, const std::string& given) {
+    std::string path = FullPath(given);
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::vector<Finding> findings;
+    std::vector<std::string> panels = PanelConfigsOf(path, &findings);
+    SayFindings(findings);
+    if (panels.empty()) {
+        fprintf(stderr, "panelhost: %s leads to no panel.cfg: give an aircraft folder or a panel.cfg\n", path.c_str());
+        return false;
+    }
+    std::string simFolder = run->simFolder.empty() ? ProgramFolder() : run->simFolder;
+    std::string gaugesFolder = simFolder + "\\Gauges";
+    std::string moduleStem = FileStem(run->options->modulePath);
+    for (const std::string& panel : panels) {
+        Say("aircraft", "panel %s", panel.c_str());
+        std::string panelFolder = FolderOf(panel);
+        for (const PanelGauge& line : ReadPanelGauges(panel)) {
+            std::string bytes, file;
+            findings.clear();
+            XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, line.container, line.gauge, &bytes,
+                                                     &file, &findings);
+            SayFindings(findings);
+            bool moduleGauge = SameName(line.gauge, "Sound") || SameName(line.gauge, "Debugger");
+            if (SameName(line.container, moduleStem) && found != kXmlGaugeChecked) {
+                if (!AddModuleGauge(run, line, found == kXmlGaugeCompiled ? file : "")) return false;
+            } else if (found == kXmlGaugeChecked) {
+                LoadXmlGauge(run, line.gauge, file, bytes);
+            } else if (found == kXmlGaugeCompiled) {
+                // The module under another file name takes its own gauges.
+                if (moduleGauge) {
+                    if (!AddModuleGauge(run, line, file)) return false;
+                } else {
+                    SayAlways("aircraft", "%s:%d: %s!%s is a compiled gauge (%s): not run", panel.c_str(), line.line,
+                              line.container.c_str(), line.gauge.c_str(), file.c_str());
+                }
+            } else {
+                SayAlways("aircraft", "%s:%d: %s!%s %s: not run", panel.c_str(), line.line, line.container.c_str(),
+                          line.gauge.c_str(), found == kXmlGaugeUnreadable ? "cannot be read"
+                                                                           : "is not found where the simulator looks");
+            }
+        }
+    }
+    return true;
+}
