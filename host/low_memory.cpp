@@ -65,7 +65,7 @@ bool ReserveLowAddressSpace() {
     if (count > 64) count = 64;
     for (DWORD h = 0; h < count; ++h) {
         for (size_t size = 65536; size > 16384; size /= 2) UseUpLowRoom(heaps[h], size);
-        for (size_t size = 16384; size >= 8; size -= 8) UseUpLowRoom(heaps[h], size);
+        for (size_t size = 16384; size >= 16; size -= 16) UseUpLowRoom(heaps[h], size);
     }
     return true;
 }

@@ -28,7 +28,8 @@ int32_t HOST_API PreviousDebugPage(PixPoint* point, uint32_t mouseFlags);
 
 // The slot table's address as other modules read it through the host
 // variable "SoundStringBase". The host is told it is a 64-bit variable, so
-// the cell is 64 bits wide: the address in its low half, zero above.
+// the cell is 64 bits wide: the 32-bit module's address in its low half,
+// zero above; the 64-bit module's whole.
 extern uint64_t soundStringBase;
 extern int soundStringBaseRegistered;
 
