@@ -75,6 +75,7 @@ TEST(HostTest, TokenVariablesAreReadThroughWhatInitializeFilled) {
     host::RequireInitializedModuleVars(false);
     host::Services()->lookup_var(&never);
     EXPECT_EQ(never.var_value, 20.0);
+    host::RequireInitializedModuleVars(true);
 }
 
 // The 64-bit stand-in leaves the module no memory below 4 GiB, where a
