@@ -509,6 +509,12 @@ TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
     EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, "loop 0\nvolume 0 -12.5\nvolume 0 -100\n", &out_), 0) << out_;
     EXPECT_THAT(out_, HasSubstr("tuned     Sound00=good.wav,88   (paste into " + folder_ + "\\percent.ini; in percent"));
     EXPECT_THAT(out_, HasSubstr("tuned     Sound00=good.wav,1   "));
+
+    // The slots are the module's own, up to the thousand it takes.
+    ini = Write("many.ini", "[Config]\nMaxSounds=120\n[Sounds]\nSound110=good.wav\n[LVars]\nLvar110=far_slot\n");
+    EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, "play far_slot\n", &out_), 0) << out_;
+    EXPECT_THAT(LineWith(out_, "slot      110  far_slot"), HasSubstr("Sound110=good.wav"));
+    EXPECT_THAT(out_, Not(HasSubstr("no slot far_slot")));
 }
 
 }  // namespace

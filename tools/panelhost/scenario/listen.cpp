@@ -63,10 +63,11 @@ void ReadPanel(const std::string& ini, Panel* panel) {
     panel->volumeIn = Profile(ini, "Config", "VolumeVarIn", "kvo_lvchime_volume_in");
     panel->panIn = Profile(ini, "Config", "PanVarIn", "kvo_lvchime_pan_in");
     panel->globals = Profile(ini, "Config", "GlobalCommands", "KVOGlobals");
-    int count = static_cast<int>(GetPrivateProfileIntA("Config", "MaxSounds", 10, ini.c_str()));
-    if (count < 0) count = 0;
-    if (count > 100) count = 100;
-    for (int i = 0; i < count; ++i) {
+    // MaxSounds as the module takes it: four characters, at most 1000, one slot for a negative count.
+    long count = strtol(Profile(ini, "Config", "MaxSounds", "10").substr(0, 4).c_str(), nullptr, 10);
+    if (count > 1000) count = 1000;
+    if (count < 0) count = 1;
+    for (int i = 0; i < static_cast<int>(count); ++i) {
         char key[16];
         snprintf(key, sizeof key, "Sound%02d", i);
         Slot slot = {i, "", Profile(ini, "Sounds", key, "")};
