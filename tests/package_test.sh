@@ -29,10 +29,16 @@ module64="Gauges/for 64-bit simulators (4, 5, 6)/kvo_sound.dll"
   fail "Gauges/ holds: $(find Gauges -type f | tr '\n' ' ')"
 for file in "$module32" "$module64" panelhost/panelhost.exe panelhost/cabinet_reader.exe example/aircraft/sound.ini example/aircraft/aircraft.cfg \
     example/aircraft/panel/panel.cfg example/aircraft/panel/kvo_sound.gau example/aircraft/panel/kvo_example_cab.cab example/demo.scn \
-    docs/USAGE.md docs/USAGE.html README.txt LICENSE.txt CHANGELOG.md; do
+    docs/USAGE.md docs/USAGE.html docs/PANELHOST.md docs/PANELHOST.html README.txt LICENSE.txt CHANGELOG.md; do
   [ -s "$file" ] || fail "$file is missing or empty"
 done
 grep -q "^kvo_sound $version" README.txt || fail "README.txt does not name version $version"
+# Every document README.txt names is there, and every link between the
+# documents leads somewhere from the unpacked folder.
+for named in $(tr -d '\r' <README.txt | grep -o 'docs\\[A-Za-z_.]*' | sort -u); do
+  [ -s "${named//\\//}" ] || fail "README.txt names $named, which the zip does not hold"
+done
+bash "$ROOT/tests/doc_links.sh" . || fail "links in the release's documents lead nowhere"
 
 # The file version in a program's VS_FIXEDFILEINFO (after its signature
 # 0xFEEF04BD), as a.b.c.d.
