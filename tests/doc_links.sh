@@ -10,6 +10,7 @@
 # file as text and the anchor leads nowhere.
 set -euo pipefail
 [ $# -gt 0 ] || { echo "usage: doc_links.sh FILE|FOLDER..." >&2; exit 2; }
+command -v pandoc >/dev/null || { echo "FAILED: no pandoc to read the Markdown with (scripts/setup installs it)"; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
