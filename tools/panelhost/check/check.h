@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/panelhost/check/panel_read.h"
+#include "tools/panelhost/aircraft/panel_read.h"
+#include "tools/panelhost/aircraft/parameter.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/common.h"
 
@@ -18,20 +19,6 @@ int RunCheck(const Options& options);
 // Reads the file as text; false after an error naming it as WHAT ("the panel
 // configuration") when it cannot be used.
 bool ReadCheckedText(const std::string& path, const char* what, std::string* text);
-
-// --- The Sound gauge's parameter (resolve.cpp) ---
-
-// The configuration path the module composes from a gauge parameter, given
-// the module file's path and the simulator's folder.
-struct ResolvedParameter {
-    const char* form;         // which rule applied, in words
-    std::string candidate;    // the path the module looks for
-    std::string defaultPath;  // what it takes when the candidate is not found
-    bool fits;                // false: longer than the module takes, so never found
-    bool climbs;              // a leading "..\" that does not climb
-};
-ResolvedParameter ResolveParameter(const std::string& parameter, const std::string& modulePath,
-                                   const std::string& simFolder);
 
 // --- The configuration run through the module (check.cpp) ---
 

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "host/host.h"
-#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/aircraft/parameter.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/scenario/runner.h"
 

@@ -1,6 +1,6 @@
 // Reads a cabinet entry through the cabinet reader, a process of its own:
 // runs it, collects what it writes within the time allowed, and decodes it.
-#include "tools/panelhost/check/cabinet.h"
+#include "tools/panelhost/aircraft/cabinet.h"
 #include "tools/panelhost/common/names.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // Reads an XML gauge as the simulator's XML parser would accept it, keeps the
 // text of its elements and attributes with their line numbers, expands the
 // gauge's macros and finds the L: variables in the result.
-#include "tools/panelhost/check/xml_scripts.h"
+#include "tools/panelhost/aircraft/xml_scripts.h"
 
 #include <windows.h>
 #include <ctype.h>

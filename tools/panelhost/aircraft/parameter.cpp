@@ -2,7 +2,7 @@
 // path. The check applies the rule itself because the simulator's module file
 // and program are not the ones the check runs; the check's tests hold it
 // against the module's own result for every form.
-#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/aircraft/parameter.h"
 
 namespace {
 
