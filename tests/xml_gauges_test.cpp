@@ -10,8 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
+#include "tools/panelhost/aircraft/gauge_scripts.h"
+#include "tools/panelhost/aircraft/lvar_uses.h"
 #include "tools/panelhost/aircraft/panel_read.h"
-#include "tools/panelhost/aircraft/xml_scripts.h"
 #include "tools/panelhost/check/xml_gauges.h"
 
 using ::testing::ElementsAre;

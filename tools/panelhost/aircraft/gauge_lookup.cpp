@@ -6,7 +6,7 @@
 #include <stdio.h>
 
 #include "tools/panelhost/aircraft/cabinet.h"
-#include "tools/panelhost/aircraft/xml_scripts.h"
+#include "tools/panelhost/aircraft/gauge_scripts.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {

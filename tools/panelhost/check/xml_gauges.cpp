@@ -8,7 +8,7 @@
 #include <map>
 #include <set>
 
-#include "tools/panelhost/aircraft/xml_scripts.h"
+#include "tools/panelhost/aircraft/lvar_uses.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <stdio.h>
 
 #include "tools/panelhost/aircraft/gauge_lookup.h"
+#include "tools/panelhost/aircraft/gauge_scripts.h"
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/aircraft/parameter.h"
-#include "tools/panelhost/aircraft/xml_scripts.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/scenario/runner.h"
 

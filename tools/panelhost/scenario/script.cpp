@@ -51,8 +51,6 @@ const Word kWords[] = {
     {"rng", kRange}, {"case", kCase},
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool ParseNumberWord(const std::string& word, double* value) {
     if (word.empty()) return false;
     char first = word[0];
