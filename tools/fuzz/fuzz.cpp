@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "module/startup_frames.h"
 #include "tools/common/module_session.h"
 #include "tools/common/paths.h"
 #include "tools/common/wav_files.h"
@@ -162,7 +163,7 @@ std::string ReportKind(const std::string& text) {
 bool StartModuleOn(const std::string& ini) {
     Session session;
     if (!OpenSession(ini, &session)) return false;
-    host::RunFrames(11);  // the configuration, then ten frames to the audio start-up
+    host::RunFrames(kFramesToServe);
     return true;
 }
 
