@@ -11,8 +11,8 @@
 
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
-#include "tools/panelhost/check/check.h"
+#include "tools/common/wav_files.h"
+#include "tools/panelhost/aircraft/parameter.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
-#include "tools/panelhost/check/panel_read.h"
+#include "tools/panelhost/aircraft/gauge_scripts.h"
+#include "tools/panelhost/aircraft/lvar_uses.h"
+#include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/check/xml_gauges.h"
-#include "tools/panelhost/check/xml_scripts.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

@@ -1,13 +1,19 @@
 // The check of one panel: its gauge lines, the module file the simulator
 // would load for the module's gauges, the configuration each Sound gauge
 // names, and the XML gauges that write the module's variables.
+#include "tools/panelhost/check/panel_check.h"
+
 #include <string.h>
 
 #include <map>
 #include <set>
 
-#include "tools/panelhost/check/check.h"
+#include "tools/panelhost/aircraft/panel_read.h"
+#include "tools/panelhost/aircraft/parameter.h"
+#include "tools/panelhost/check/config_check.h"
+#include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/common/names.h"
 
 namespace {
 

@@ -1,10 +1,12 @@
 // The check's report: a heading for each panel, gauge and configuration, one
 // line per finding under it, and a closing summary.
+#include "tools/panelhost/check/report.h"
+
 #include <stdarg.h>
 #include <stdio.h>
 
-#include "tools/panelhost/check/check.h"
-#include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/aircraft/cfg_text.h"
+#include "tools/panelhost/common/common.h"
 
 namespace {
 

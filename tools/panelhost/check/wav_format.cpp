@@ -1,10 +1,10 @@
 // What a WAV file that does not load holds, read from its header: the
 // format its tag names, and a data size that only a streaming recorder writes.
+#include "tools/panelhost/check/wav_format.h"
+
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
-
-#include "tools/panelhost/check/check.h"
 
 namespace {
 

@@ -1,43 +1,20 @@
-// Finds an XML gauge where the simulator would, reads its scripts and judges
-// their L: writes against the module's variables.
-#include "tools/panelhost/check/panel_read.h"
+// Reads the scripts of an XML gauge found where the simulator would find it
+// and judges their L: writes against the module's variables.
+#include "tools/panelhost/check/xml_gauges.h"
 
-#include <windows.h>
 #include <ctype.h>
-#include <stdio.h>
-#include <stdlib.h>
 
-#include <algorithm>
 #include <map>
 #include <set>
 
-#include "tools/panelhost/check/cabinet.h"
-#include "tools/panelhost/check/xml_scripts.h"
+#include "tools/panelhost/aircraft/lvar_uses.h"
+#include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/script_number.h"
 
 namespace {
 
 const size_t kMaxNamesJudged = 1000;  // distinct written names compared with the module's per gauge
 const size_t kMaxFindingsPerGauge = 50;
-
-// PATH with its file name as the folder spells it.
-std::string AsOnDisk(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return path;
-    FindClose(search);
-    return path.substr(0, path.find_last_of('\\') + 1) + found.cFileName;
-}
-
-void Add(std::vector<Finding>* findings, FindingLevel level, const std::string& file, int line,
-         const std::string& item, const std::string& message) {
-    Finding finding{level, file, line, item, message};
-    // Gauges of one cabinet find its faults once.
-    for (const Finding& known : *findings)
-        if (known.level == level && known.file == file && known.line == line && known.item == item &&
-            known.message == message)
-            return;
-    findings->push_back(finding);
-}
 
 // The name with every number's leading zeros removed: kvo_xml_id_03 -> kvo_xml_id_3.
 std::string Unpadded(const std::string& folded) {
@@ -135,25 +112,20 @@ int Resembled(const std::string& folded, const VarNames& names) {
 
 // Whether VALUE, a number as the script writes it, is one the variable takes.
 bool TakesValue(ModuleVarKind kind, const std::string& text) {
-    const char* digits = text.c_str();
-    bool negative = *digits == '-';
-    if (*digits == '-' || *digits == '+') ++digits;
-    double value = (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) ? static_cast<double>(strtoul(digits, nullptr, 16))
-                                                                                : strtod(digits, nullptr);
-    if (negative) value = -value;
+    double value = ScriptNumberValue(text);
     if (kind == kVarCommand) return value >= 0 && value <= 11 && value == static_cast<int>(value);
     if (kind == kVarGlobalCommands) return value == 1 || value == 2 || value == 3;
     return true;
 }
 
-// Where a write that came from a macro is used: the line of the finding is
-// inside the macro's definition.
 // A play-once command code: 1, or 7 (with the volume and pan set first).
 bool PlaysOnce(const std::string& value) {
-    double code = strtod(value.c_str(), nullptr);
+    double code = ScriptNumberValue(value);
     return code == 1 || code == 7;
 }
 
+// Where a write that came from a macro is used: the line of the finding is
+// inside the macro's definition.
 std::string ThroughMacro(const LVarUse& use) {
     if (use.macro.empty()) return "";
     std::string text = " (through the macro @" + use.macro;
@@ -181,9 +153,9 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
     auto report = [&](int line, const std::string& item, const std::string& message,
                       FindingLevel level = kFindingError) {
         if (reported < kMaxFindingsPerGauge)
-            Add(findings, level, file, line, item, message);
+            AddFindingOnce(findings, level, file, line, item, message);
         else if (reported == kMaxFindingsPerGauge)
-            Add(findings, kFindingWarning, file, line, "", "holds more faults than the " + std::to_string(kMaxFindingsPerGauge) +
+            AddFindingOnce(findings, kFindingWarning, file, line, "", "holds more faults than the " + std::to_string(kMaxFindingsPerGauge) +
                     " shown: correct those and check again");
         ++reported;
     };
@@ -233,7 +205,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
         if (known == resembled.end()) {
             if (resembled.size() == kMaxNamesJudged) {
                 if (!tooManyNames)
-                    Add(findings, kFindingWarning, file, use.line, use.name,
+                    AddFindingOnce(findings, kFindingWarning, file, use.line, use.name,
                         "and the names written after it are not compared with the module's: the gauge writes more "
                         "than " + std::to_string(kMaxNamesJudged) + " variables of its own");
                 tooManyNames = true;
@@ -257,113 +229,13 @@ void CheckGaugeText(const std::string& file, const std::string& bytes, const std
     if (!ReadGaugeScripts(bytes, &uses, &problem)) {
         std::string advice = problem.gaugeLoads ? ": the check cannot read this gauge's scripts; simplify its macros"
                                                 : ": the simulator does not load this gauge; correct the file";
-        Add(findings, kFindingError, file, problem.line, problem.item, problem.what + advice);
+        AddFindingOnce(findings, kFindingError, file, problem.line, problem.item, problem.what + advice);
         return;
     }
     JudgeUses(file, uses, vars, written, findings);
 }
 
-std::string SizeText(unsigned long long size) {
-    char text[48];
-    snprintf(text, sizeof text, "%llu bytes", size);
-    return text;
-}
-
-const std::string kTooLarge =
-    "is larger than the " + std::to_string(kMaxGaugeBytes >> 20) + " MB the check reads from an XML gauge: not checked";
-const char* const kUnreadable = "cannot be read: check that the file may be opened";
-
-// Reads the loose gauge file into BYTES; false after a finding.
-bool ReadLooseFile(const std::string& path, std::string* bytes, std::vector<Finding>* findings) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    LARGE_INTEGER size = {};
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return false;
-    }
-    if (static_cast<unsigned long long>(size.QuadPart) > kMaxGaugeBytes) {
-        CloseHandle(file);
-        Add(findings, kFindingError, path, 0, SizeText(static_cast<unsigned long long>(size.QuadPart)), kTooLarge);
-        return false;
-    }
-    bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD done = 0;
-    bool read = bytes->empty() || (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &done, nullptr) &&
-                                   done == bytes->size());
-    CloseHandle(file);
-    if (!read) {
-        Add(findings, kFindingError, path, 0, "", kUnreadable);
-        return false;
-    }
-    return true;
-}
-
-// Looks for the gauge in the cabinet: kXmlGaugeMissing when the cabinet was
-// read and does not hold it.
-XmlGaugeLookup ReadFromCabinet(const std::string& cabinet, const std::string& entryName, std::string* bytes,
-                               std::string* file, std::vector<Finding>* findings) {
-    CabinetEntry entry;
-    ReadCabinetEntry(cabinet, entryName, kMaxGaugeBytes, &entry);
-    for (const std::string& name : entry.unsafeNames)
-        Add(findings, kFindingWarning, cabinet, 0, name,
-            "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
-            "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
-    *file = cabinet;
-    if (entry.readerMissing) {
-        Add(findings, kFindingError, cabinet, 0, kCabinetReader,
-            "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");
-        return kXmlGaugeUnreadable;
-    }
-    *file = cabinet + "\\" + (entry.storedName.empty() ? entryName : entry.storedName);
-    if (entry.tooLarge) {
-        Add(findings, kFindingError, *file, 0, SizeText(static_cast<unsigned long>(entry.declaredSize)), kTooLarge);
-        return kXmlGaugeUnreadable;
-    }
-    if (!entry.damage.empty()) {
-        // The simulator cannot be relied on to read the gauge from it either.
-        Add(findings, kFindingError, cabinet, 0, entry.damage,
-            "is a cabinet file that cannot be read to its end: rebuild it");
-        if (!entry.found) return kXmlGaugeUnreadable;
-    }
-    if (!entry.found) return kXmlGaugeMissing;
-    *bytes = entry.data;
-    return kXmlGaugeChecked;
-}
-
 }  // namespace
-
-XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::string& gaugesFolder,
-                                 const std::string& container, const std::string& gauge, std::string* bytes,
-                                 std::string* file, std::vector<Finding>* findings) {
-    std::vector<Finding> unused;
-    if (findings == nullptr) findings = &unused;
-    bytes->clear();
-    file->clear();
-    for (const std::string* folder : {&panelFolder, &gaugesFolder}) {
-        if (folder->empty()) continue;
-        std::string base = *folder + "\\" + container;
-        // A compiled gauge of that name comes first in the look-up.
-        for (const char* extension : {".gau", ".dll"}) {
-            if (IsFile(base + extension)) {
-                *file = AsOnDisk(base + extension);
-                return kXmlGaugeCompiled;
-            }
-        }
-        std::string loose = base + "\\" + gauge + ".xml";
-        if (IsFile(loose)) {
-            *file = AsOnDisk(loose);
-            return ReadLooseFile(*file, bytes, findings) ? kXmlGaugeChecked : kXmlGaugeUnreadable;
-        }
-        if (IsFile(base + ".cab")) {
-            XmlGaugeLookup found = ReadFromCabinet(base + ".cab", gauge + ".xml", bytes, file, findings);
-            if (found != kXmlGaugeMissing) return found;
-        }
-    }
-    file->clear();
-    return kXmlGaugeMissing;
-}
 
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
                    const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,

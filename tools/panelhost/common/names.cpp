@@ -10,6 +10,8 @@ namespace {
 const size_t kMaxCompared = 260;  // longest names compared edit by edit
 }  // namespace
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::string Trimmed(const std::string& text) {
     size_t begin = text.find_first_not_of(" \t\r\n");
     if (begin == std::string::npos) return "";

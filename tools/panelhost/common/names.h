@@ -4,7 +4,9 @@
 
 #include <string>
 
-// Without blanks (space, tab, line ends) at either end.
+// A blank: space, tab or a line end.
+bool IsBlank(char c);
+// Without blanks at either end.
 std::string Trimmed(const std::string& text);
 bool SameName(const std::string& a, const std::string& b);  // ignoring letter case
 std::string Folded(std::string name);                       // in lower case, for sets of names

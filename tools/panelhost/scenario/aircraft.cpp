@@ -4,9 +4,10 @@
 // or in a cabinet, and compiled for the run, or left out with the reason.
 #include <stdio.h>
 
-#include "tools/panelhost/check/check.h"
-#include "tools/panelhost/check/panel_read.h"
-#include "tools/panelhost/check/xml_scripts.h"
+#include "tools/panelhost/aircraft/gauge_lookup.h"
+#include "tools/panelhost/aircraft/gauge_scripts.h"
+#include "tools/panelhost/aircraft/panel_read.h"
+#include "tools/panelhost/aircraft/parameter.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/scenario/runner.h"
 

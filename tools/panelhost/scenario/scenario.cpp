@@ -6,9 +6,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-namespace {
+#include "tools/panelhost/common/names.h"
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+namespace {
 
 // The line up to its comment, without blanks at either end.
 std::string WithoutComment(const std::string& line) {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#include "tools/panelhost/check/cabinet.h"
+#include "tools/panelhost/aircraft/cabinet.h"
 
 namespace {
 

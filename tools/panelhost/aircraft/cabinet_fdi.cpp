@@ -2,7 +2,7 @@
 // FDI's file callbacks open the cabinet read-only and hand the wanted entry
 // to a buffer in memory; every other entry is skipped, and a cabinet set
 // that continues in another file is not followed.
-#include "tools/panelhost/check/cabinet.h"
+#include "tools/panelhost/aircraft/cabinet.h"
 
 #include <windows.h>
 #include <fcntl.h>

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "tools/panelhost/check/cfg_text.h"
+#include "tools/panelhost/aircraft/cfg_text.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {

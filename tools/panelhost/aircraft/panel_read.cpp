@@ -1,6 +1,6 @@
 // The panels an aircraft leads to and their gauge lines, read as the
 // simulator reads aircraft.cfg and panel.cfg.
-#include "tools/panelhost/check/panel_read.h"
+#include "tools/panelhost/aircraft/panel_read.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -14,16 +14,11 @@ namespace {
 
 const int kMaxAliasSteps = 8;
 
-void Add(std::vector<Finding>* findings, FindingLevel level, const std::string& file, int line,
-         const std::string& item, const std::string& message) {
-    if (findings != nullptr) findings->push_back({level, file, line, item, message});
-}
-
 // Reads the file as text; false after an error naming it as WHAT.
 bool ReadText(const std::string& path, const char* what, std::string* text, std::vector<Finding>* findings) {
     TextState state = ReadTextFile(path, text);
     if (state == kTextOk) return true;
-    Add(findings, kFindingError, path, 0, "", std::string(what) + " " + TextStateMeaning(state));
+    AddFinding(findings, kFindingError, path, 0, "", std::string(what) + " " + TextStateMeaning(state));
     return false;
 }
 
@@ -56,7 +51,7 @@ std::vector<std::string> AircraftPanels(const std::string& aircraftFolder, std::
         std::string panelCfg = folder + "\\panel.cfg";
         if (!followed.insert(Folded(panelCfg)).second) continue;
         if (!IsFile(panelCfg)) {
-            Add(findings, kFindingError, aircraftCfg, section.line, "[" + section.name + "]",
+            AddFinding(findings, kFindingError, aircraftCfg, section.line, "[" + section.name + "]",
                 "its panel " + panelCfg + " is not there: the simulator shows no panel and plays no sound "
                 "for this variation; set panel= to the suffix of an existing panel folder");
             continue;
@@ -65,7 +60,7 @@ std::vector<std::string> AircraftPanels(const std::string& aircraftFolder, std::
         if (!final.empty() && listed.insert(Folded(final)).second) panels.push_back(final);
     }
     if (variations == 0)
-        Add(findings, kFindingError, aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
+        AddFinding(findings, kFindingError, aircraftCfg, 0, "", "no [fltsim.N] section: the simulator offers no variation of it");
     return panels;
 }
 
@@ -82,15 +77,15 @@ std::string FollowAlias(const std::string& panelCfg, std::vector<Finding>* findi
         // Relative to the folder that holds the aircraft folders.
         std::string holder = FolderOf(FolderOf(FolderOf(current)));
         std::string target = holder + "\\" + alias->value + "\\panel.cfg";
-        Add(findings, kFindingNote, current, alias->line, "alias=" + alias->value, "the panel of " + target);
+        AddFinding(findings, kFindingNote, current, alias->line, "alias=" + alias->value, "the panel of " + target);
         if (!IsFile(target)) {
-            Add(findings, kFindingError, current, alias->line, alias->value,
+            AddFinding(findings, kFindingError, current, alias->line, alias->value,
                 "the alias leads to " + target + ", which is not there; name <aircraft folder>\\<panel folder>");
             return "";
         }
         current = FullPath(target);
     }
-    Add(findings, kFindingError, panelCfg, 0, "",
+    AddFinding(findings, kFindingError, panelCfg, 0, "",
         "the aliases go round in a circle, or more than " + std::to_string(kMaxAliasSteps) + " deep");
     return "";
 }

@@ -1,14 +1,13 @@
-// Reading an XML gauge's scripts: the file's XML, its macros expanded, each
-// script with where it sits in the gauge (which says when the simulator runs
-// it), and every L: variable its scripts read or write, with its line.
+// An XML gauge's scripts as the simulator reads them: the file's XML (UTF-8,
+// ANSI or UTF-16), its macros expanded, each script with where it sits in the
+// gauge, which says when the simulator runs it, and every character with the
+// line it was written on.
 #pragma once
 
 #include <stddef.h>
 
 #include <string>
 #include <vector>
-
-#include "tools/panelhost/common/names.h"
 
 // Where a script sits in its gauge, which says when the simulator runs it.
 enum ScriptRole {
@@ -55,22 +54,6 @@ struct GaugeScript {
     const Run& RunAt(size_t offset) const;
 };
 
-// One (L:...) read or (>L:...) write in a script.
-struct LVarUse {
-    std::string name;   // as written, blanks around it and a ":N" suffix removed
-    int line;           // 1-based, where the name is written (inside a macro's definition when it came from one)
-    bool write;
-    bool constant;      // a write of a number written just before it
-    std::string value;  // that number, verbatim
-    std::string macro;  // the macro the name, the write or the value came from, empty when written out
-    int useLine;        // the script line where that macro is used (LINE when none)
-    std::string usedThrough;  // the outermost macro used there, when it is not MACRO itself
-    int script;         // the script's place in the gauge's list
-    size_t offset;      // of the "(" in the script's text
-    ScriptRole role;
-    bool conditional;   // the script's, or the use lies in an if{ } / els{ } block of its script
-};
-
 // Why a gauge's scripts could not be read: what, where, and the offending text.
 struct ScriptProblem {
     std::string what;
@@ -83,15 +66,7 @@ struct ScriptProblem {
 const size_t kMaxGaugeBytes = 8 * 1024 * 1024;
 const size_t kMaxExpandedBytes = 16 * 1024 * 1024;
 
-// Reads an XML gauge of either schema (as ReadGaugeScripts does) and lists
-// its scripts in file order. False, with PROBLEM set, when the text is not an
+// Reads an XML gauge of either schema and lists its scripts in file order. False, with PROBLEM set, when the text is not an
 // XML gauge the simulator would load (not text, not well-formed XML, another
 // root element) or its macros cannot be expanded.
 bool ReadGaugeScriptList(const std::string& bytes, std::vector<GaugeScript>* scripts, ScriptProblem* problem);
-
-// The L: uses of the scripts, in the order they appear.
-std::vector<LVarUse> CollectLVarUses(const std::vector<GaugeScript>& scripts);
-
-// Reads BYTES, the bytes of an XML gauge of either schema, and collects its
-// L: uses in the order they appear; false as ReadGaugeScriptList.
-bool ReadGaugeScripts(const std::string& bytes, std::vector<LVarUse>* uses, ScriptProblem* problem);

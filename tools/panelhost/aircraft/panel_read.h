@@ -1,14 +1,14 @@
 // An aircraft's panels as the simulator reads them: the panel.cfg files an
-// aircraft leads to, the gauge lines of each, and where the simulator finds
-// an XML gauge's bytes. Shared by the aircraft check and whatever else runs
-// an aircraft's gauges; nothing here reports: faults come back as findings.
+// aircraft leads to and the gauge lines of each. Shared by the aircraft check
+// and whatever else runs an aircraft's gauges; nothing here reports: faults
+// come back as findings.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "tools/panelhost/check/cfg_text.h"
-#include "tools/panelhost/check/xml_gauges.h"
+#include "tools/panelhost/aircraft/cfg_text.h"
+#include "tools/panelhost/aircraft/finding.h"
 
 // One gauge line of a panel.cfg ([WindowNN] and [VCockpitNN] sections, file order).
 struct PanelGauge {
@@ -34,16 +34,3 @@ std::string FollowAlias(const std::string& panelCfg, std::vector<Finding>* findi
 // The gauge lines of the panel.cfg file, or of its sections already read.
 std::vector<PanelGauge> ReadPanelGauges(const std::string& panelCfg);
 std::vector<PanelGauge> PanelGaugesOf(const std::vector<CfgSection>& sections);
-
-// The bytes of the XML gauge CONTAINER!GAUGE where the simulator finds it:
-// in the panel folder, then in the Gauges folder; in each, a compiled
-// <container>.gau/.dll first, then the loose <container>\<gauge>.xml, then
-// <gauge>.xml inside <container>.cab. FILE names what was found (a cabinet
-// entry as "<cabinet path>\<entry name>"; the compiled gauge's path). Returns
-// the lookup result: kXmlGaugeChecked with BYTES filled, kXmlGaugeCompiled,
-// kXmlGaugeMissing, or kXmlGaugeUnreadable when the file was found but could
-// not be read; FINDINGS, when given, says why, and names a cabinet's unsafe
-// entries.
-XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::string& gaugesFolder,
-                                 const std::string& container, const std::string& gauge, std::string* bytes,
-                                 std::string* file, std::vector<Finding>* findings = nullptr);
