@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "config/config.h"
+#include "diag/warning_box.h"
 #include "module/module_state.h"
 
 SoundSlot* slots = nullptr;

@@ -9,3 +9,7 @@ void RunPreUpdate(GaugeHeader* gauge);
 // the error reports.
 extern int currentSlot;
 extern int lastResult;
+
+// The report for the slot being served: `lastResult` against the slot at
+// `currentSlot`, passed on to ReportSlotErrorFor.
+void ReportSlotError();
