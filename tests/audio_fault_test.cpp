@@ -444,6 +444,31 @@ TEST_F(EngineFaultTest, FailedStepReportsTheSlotAndItsCommand) {
     }
 }
 
+// A frame the simulator runs while a slot's report is open does nothing:
+// the slot being served is still the one the next report names.
+TEST_F(EngineFaultTest, FrameRunWhileAReportIsOpenLeavesTheSlotBeingServed) {
+    StartEngine();
+    for (bool framesInBoxes : {false, true}) {
+        host::RunWhileBoxOpen(framesInBoxes ? std::function<void()>([this] { Frame(); }) : nullptr);
+        // The play's volume cannot be read back: the buffer goes, and the pan
+        // read that follows has none.
+        fault::Fail("GetVolume", kInvalidCall, 0, 1);
+        host::SetVariable("kvo_xml_id_00", 2);
+        Frame();
+        host::RunWhileBoxOpen(nullptr);
+        auto boxes = host::MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2u) << framesInBoxes;
+        EXPECT_TRUE(boxes[0].shown && boxes[1].shown);
+        EXPECT_THAT(boxes[0].text, EndsWith(SlotReportTail(kInvalidCall, 2))) << framesInBoxes;
+        EXPECT_THAT(boxes[1].text, EndsWith(SlotReportTail(E_FAIL, 2))) << framesInBoxes;
+        EXPECT_EQ(fault::Count("Play"), 1) << framesInBoxes;
+        host::SetVariable("kvo_xml_id_00", 10);
+        Frame();
+        host::ClearMessageBoxes();
+        fault::Reset();
+    }
+}
+
 TEST_F(EngineFaultTest, FailedPlayShowsTheCommandsMessage) {
     StartEngine();
     struct Case { int command; const char* message; } cases[] = {

@@ -3,6 +3,8 @@
 
 #include "module/host_abi.h"
 
+// A call made while one runs (a frame the simulator runs inside one of the
+// module's boxes) returns at once.
 void RunPreUpdate(GaugeHeader* gauge);
 
 // The slot being served and the status of its last audio operation, for
