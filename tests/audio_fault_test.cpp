@@ -211,7 +211,7 @@ TEST_F(FaultTest, BufferCreationAndFillFailuresNameTheirStep) {
 // only what the file holds, so that DirectSound still judges the format, and
 // the slot then fails as a file cut short does. Sizes DirectSound refuses
 // whatever the file holds still reach it, and it refuses them.
-TEST_F(FaultTest, DataClaimedBeyondTheFileIsNeverAskedFor) {
+TEST_F(FaultTest, DataClaimedBeyondTheFileFailsWithoutABufferOfThatSize) {
     ASSERT_EQ(SetUpAudioDevices(), 0);
     WavLayout odd;
     odd.tag = 0x2222;
@@ -448,8 +448,9 @@ TEST_F(EngineFaultTest, FailedStepReportsTheSlotAndItsCommand) {
 // the slot being served is still the one the next report names.
 TEST_F(EngineFaultTest, FrameRunWhileAReportIsOpenLeavesTheSlotBeingServed) {
     StartEngine();
+    std::function<void()> frameInBox = [this] { Frame(); };
     for (bool framesInBoxes : {false, true}) {
-        host::RunWhileBoxOpen(framesInBoxes ? std::function<void()>([this] { Frame(); }) : nullptr);
+        host::RunWhileBoxOpen(framesInBoxes ? frameInBox : nullptr);
         // The play's volume cannot be read back: the buffer goes, and the pan
         // read that follows has none.
         fault::Fail("GetVolume", kInvalidCall, 0, 1);

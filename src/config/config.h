@@ -21,4 +21,3 @@ const int kMaxSoundCount = 1000;
 void LoadConfiguration(GaugeHeader* gauge);
 // Frees the copy of the parameter string (module shut-down).
 void FreeParameterCopy();
-
