@@ -1,6 +1,7 @@
 // Message boxes: the module's MessageBoxA import is redirected so that every
 // call is recorded with its exact arguments, and a CBT hook closes each
-// dialog as soon as it is activated, so no test ever waits for a click.
+// dialog as soon as it is activated, so no test ever waits for a click; or,
+// when a test asks, once an action has run inside the dialog's message loop.
 #include <string.h>
 
 #include "host/host.h"
@@ -14,6 +15,20 @@ typedef int(WINAPI* MessageBoxAProc)(HWND, LPCSTR, LPCSTR, UINT);
 std::vector<MessageBoxRecord> boxes;
 HHOOK cbtHook = nullptr;
 MessageBoxAProc realMessageBoxA = nullptr;
+std::function<void()> boxAction;
+bool boxActionRunning = false;
+const UINT_PTR kBoxActionTimer = 0x4B56;
+
+// Dispatched by the dialog's own message loop: runs the action, then closes
+// the dialog.
+void CALLBACK RunBoxAction(HWND window, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(window, timer);
+    std::function<void()> action = boxAction;
+    boxActionRunning = true;
+    if (action) action();
+    boxActionRunning = false;
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+}
 
 LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
@@ -22,7 +37,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         GetClassNameA(window, className, sizeof className);
         if (strcmp(className, "#32770") == 0) {
             if (!boxes.empty()) boxes.back().shown = true;
-            PostMessageA(window, WM_COMMAND, IDOK, 0);
+            bool deferred = boxAction && !boxActionRunning && SetTimer(window, kBoxActionTimer, 0, RunBoxAction) != 0;
+            if (!deferred) PostMessageA(window, WM_COMMAND, IDOK, 0);
         }
     }
     return CallNextHookEx(cbtHook, code, wParam, lParam);
@@ -72,6 +88,7 @@ void HookMessageBoxes(HMODULE module) {
 
 std::vector<MessageBoxRecord> MessageBoxes() { return boxes; }
 void ClearMessageBoxes() { boxes.clear(); }
+void RunWhileBoxOpen(std::function<void()> action) { boxAction = action; }
 
 namespace {
 HWND simWindow = nullptr;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <stdint.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,11 @@ bool ClickDebugger(int instance, bool left, int heldRepeats = 0);
 void HookMessageBoxes(HMODULE module);
 std::vector<MessageBoxRecord> MessageBoxes();
 void ClearMessageBoxes();
+// From now on each box that shows runs `action` from inside its own message
+// loop before it is closed, as a simulator that goes on running frames
+// (RunFrame) while a box is open. Boxes shown while the action runs are
+// closed at once. Null: every box is closed as soon as it shows.
+void RunWhileBoxOpen(std::function<void()> action);
 
 // A window of class "FS98MAIN", as the simulator's main window.
 HWND CreateSimWindow();

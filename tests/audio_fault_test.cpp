@@ -9,6 +9,7 @@
 #include "audio/sound_buffer.h"
 #include "config/config.h"
 #include "config/slot_table.h"
+#include "engine/commands.h"
 #include "engine/pre_update.h"
 #include "engine/silencing.h"
 #include "fault_control.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-using ::testing::AnyOf;
 using ::testing::Contains;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
@@ -191,10 +191,9 @@ TEST_F(FaultTest, BufferCreationAndFillFailuresNameTheirStep) {
     // The failed buffer was released at once.
     EXPECT_EQ(fault::LiveObjects(), 2);
 
-    // A file claiming more samples than memory can hold, given a buffer
-    // smaller than asked for: the copy of its samples cannot be allocated.
-    // A 64-bit process may well get a block of 4 GiB (it is committed only
-    // as it is written); then the short file fails the read instead.
+    // A file claiming more samples than any buffer holds, on a DirectSound
+    // that makes a buffer of such a size (smaller than asked for): the fill
+    // fails as a short read, before any memory is taken for the claim.
     host::ClearMessageBoxes();
     std::string huge = folder_ + "\\huge.wav";
     ASSERT_TRUE(WriteWav(huge, WavLayout(), ToneSamples(WavLayout(), 64), 0xFFFFFFF0));
@@ -202,15 +201,56 @@ TEST_F(FaultTest, BufferCreationAndFillFailuresNameTheirStep) {
     fault::BufferLimit(4096);
     EXPECT_EQ(LoadSlot(), nullptr);
     ASSERT_EQ(host::MessageBoxes().size(), 2u);
-#ifdef _WIN64
-    EXPECT_THAT(host::MessageBoxes()[0].text, AnyOf(EndsWith("Full Error Code 0x8007000e\nLocation 7\nFile "),
-                                                    EndsWith("Full Error Code 0x80004005\nLocation 8\nFile ")));
-#else
-    EXPECT_THAT(host::MessageBoxes()[0].text, EndsWith("Full Error Code 0x8007000e\nLocation 7\nFile "));
-#endif
+    EXPECT_THAT(host::MessageBoxes()[0].text, EndsWith("Full Error Code 0x80004005\nLocation 8\nFile "));
     EXPECT_EQ(host::MessageBoxes()[1].text, "LSF - Load Sound File Failed\n" + huge);
     EXPECT_EQ(table_[0].failed, 1);
     EXPECT_EQ(fault::LiveObjects(), 2);
+}
+
+// A "data" chunk claiming more than the file holds: the buffer asked for is
+// only what the file holds, so that DirectSound still judges the format, and
+// the slot then fails as a file cut short does. Sizes DirectSound refuses
+// whatever the file holds still reach it, and it refuses them.
+TEST_F(FaultTest, DataClaimedBeyondTheFileFailsWithoutABufferOfThatSize) {
+    ASSERT_EQ(SetUpAudioDevices(), 0);
+    WavLayout odd;
+    odd.tag = 0x2222;
+    odd.extra = {4, 0, 1, 2, 3, 4};
+    struct Case {
+        const char* name;
+        WavLayout layout;
+        uint32_t held, claimed;
+        const char* request;  // what DirectSound is asked for
+        int location;
+    } cases[] = {
+        {"short.wav", WavLayout(), 256, 4096, "bytes=256 ", 8},
+        {"claims250mb.wav", WavLayout(), 256, 250u << 20, "bytes=256 ", 8},
+        {"tiny.wav", WavLayout(), 2, 4000, "bytes=4 ", 8},
+        {"odd.wav", odd, 256, 250u << 20, "bytes=256 format=8738/", 6},
+        {"claims1gb.wav", WavLayout(), 256, 1u << 30, "bytes=1073741824 ", 6},
+    };
+    for (const Case& c : cases) {
+        fault::Reset();
+        host::ClearMessageBoxes();
+        std::string path = folder_ + "\\" + c.name;
+        ASSERT_TRUE(WriteWav(path, c.layout, std::vector<uint8_t>(c.held, 0x40), c.claimed));
+        snprintf(table_[0].wavPath, sizeof table_[0].wavPath, "%s", path.c_str());
+        table_[0].failed = 0;
+        EXPECT_EQ(LoadSlot(), nullptr) << c.name;
+        EXPECT_EQ(table_[0].failed, 1) << c.name;
+        EXPECT_EQ(host::VariableValue("L:fault0"), -1.0) << c.name;
+        EXPECT_EQ(fault::Count("CreateSoundBuffer"), 1) << c.name;
+        EXPECT_THAT(fault::Log(), HasSubstr("CreateSoundBuffer flags=0x000000E8 " + std::string(c.request))) << c.name;
+        auto boxes = host::MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2u) << c.name;
+        if (c.location == 8)
+            EXPECT_THAT(boxes[0].text, EndsWith("Full Error Code 0x80004005\nLocation 8\nFile ")) << c.name;
+        else
+            EXPECT_THAT(boxes[0].text, EndsWith("\nLocation 6\nFile " + path)) << c.name;
+        EXPECT_EQ(boxes[1].text, "LSF - Load Sound File Failed\n" + path);
+        // A buffer made for the fill is released with the failed load.
+        EXPECT_EQ(fault::LiveObjects(), 2) << c.name;
+    }
 }
 
 TEST_F(FaultTest, VoiceRequestsUseTheVoiceDevice) {
@@ -401,6 +441,32 @@ TEST_F(EngineFaultTest, FailedStepReportsTheSlotAndItsCommand) {
         EXPECT_EQ(Command(), -3.0);
         host::SetVariable("kvo_xml_id_00", 10);
         Frame();
+    }
+}
+
+// A frame the simulator runs while a slot's report is open does nothing:
+// the slot being served is still the one the next report names.
+TEST_F(EngineFaultTest, FrameRunWhileAReportIsOpenLeavesTheSlotBeingServed) {
+    StartEngine();
+    std::function<void()> frameInBox = [this] { Frame(); };
+    for (bool framesInBoxes : {false, true}) {
+        host::RunWhileBoxOpen(framesInBoxes ? frameInBox : nullptr);
+        // The play's volume cannot be read back: the buffer goes, and the pan
+        // read that follows has none.
+        fault::Fail("GetVolume", kInvalidCall, 0, 1);
+        host::SetVariable("kvo_xml_id_00", 2);
+        Frame();
+        host::RunWhileBoxOpen(nullptr);
+        auto boxes = host::MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2u) << framesInBoxes;
+        EXPECT_TRUE(boxes[0].shown && boxes[1].shown);
+        EXPECT_THAT(boxes[0].text, EndsWith(SlotReportTail(kInvalidCall, 2))) << framesInBoxes;
+        EXPECT_THAT(boxes[1].text, EndsWith(SlotReportTail(E_FAIL, 2))) << framesInBoxes;
+        EXPECT_EQ(fault::Count("Play"), 1) << framesInBoxes;
+        host::SetVariable("kvo_xml_id_00", 10);
+        Frame();
+        host::ClearMessageBoxes();
+        fault::Reset();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "audio/sound_buffer.h"
 #include "config/config.h"
 #include "config/slot_table.h"
+#include "engine/commands.h"
 #include "engine/pre_update.h"
 #include "engine/silencing.h"
 #include "tests/test_support.h"

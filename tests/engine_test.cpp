@@ -1,5 +1,6 @@
 // The command engine end to end: the built module in the stand-in, driven
 // frame by frame through its named variables, playing on Wine's DirectSound.
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -198,6 +199,46 @@ TEST_F(EngineTest, MissingFileShowsTheErrorFlagUntilUnloaded) {
     Command(0, 1);
     host::RunFrame();
     EXPECT_EQ(Slot(0), 1.0);
+}
+
+// Boxes are modal and their message loop runs on the gauge thread, so the
+// simulator may run frames while one is open. Such a nested pre-update does
+// nothing: the frame the box belongs to serves every slot once and shows
+// exactly the boxes it shows without frames running inside them.
+TEST_F(EngineTest, FramesRunWhileABoxIsOpenLeaveTheWorkToTheBoxesFrame) {
+    host::RunWhileBoxOpen([] { host::RunFrame(); });
+    Command(0, 1);
+    Command(1, 2);
+    Command(2, 1);
+    host::ClearCalls();
+    int frame = host::Frame();
+    host::RunFrame();
+    auto boxes = host::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[0].shown && boxes[1].shown);
+    EXPECT_EQ(host::Frame(), frame + 3);  // one frame ran inside each box
+    EXPECT_THAT(boxes[0].text, HasSubstr("Location 5"));
+    EXPECT_EQ(boxes[1].text, "LSF - Load Sound File Failed\n" + folder_ + "\\missing.wav");
+    EXPECT_EQ(Slot(0), 1.0);
+    EXPECT_EQ(Slot(1), 2.0);
+    EXPECT_EQ(Slot(2), -7.0);
+    std::vector<std::string> reads = NamesOf("get");
+    for (const char* name : kSlotVar) EXPECT_EQ(std::count(reads.begin(), reads.end(), name), 1) << name;
+
+    // The configuration's box while it is being read: shown once, and the
+    // configuration read once.
+    host::KillGauges();
+    host::StopModule();
+    host::StartModule();
+    host::ClearMessageBoxes();
+    host::ClearCalls();
+    host::AddGauge("Sound", (folder_ + "\\absent.ini").c_str());
+    host::RunFrame();
+    host::RunWhileBoxOpen(nullptr);
+    ASSERT_EQ(host::MessageBoxes().size(), 1u);
+    EXPECT_THAT(host::MessageBoxes()[0].text, HasSubstr("Config File Not Found"));
+    std::vector<std::string> registered = RegisteredNames();
+    EXPECT_EQ(std::count(registered.begin(), registered.end(), "kvo_lvchime_volume_in"), 1);
 }
 
 TEST_F(EngineTest, SlotsSharingAFileSeeOnePlay) {

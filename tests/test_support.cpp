@@ -21,6 +21,7 @@ std::vector<std::string> RegisteredNames() { return NamesOf("register"); }
 void ModuleTest::SetUp() {
     host::Reset();
     host::ClearMessageBoxes();
+    host::RunWhileBoxOpen(nullptr);
     ASSERT_TRUE(host::LoadModule((TestProgramFolder() + "\\kvo_sound.dll").c_str()));
 }
 

@@ -203,6 +203,23 @@ TEST_F(WavReaderTest, FailsReadPastTheEndOfTheFile) {
     }
 }
 
+// The bytes held from the data's start to the file's end, whatever the chunk
+// claims and whatever follows it; asking leaves the reader where it stood.
+TEST_F(WavReaderTest, TellsTheSampleBytesTheFileHolds) {
+    EXPECT_EQ(WavReaderDataHeld(reader_), 0u);
+    Bytes samples = Pattern(20000, 3);
+    ASSERT_EQ(Open(Write(Riff({Chunk("fmt ", kStereo), Chunk("data", samples), Chunk("LIST", Pattern(10, 4))}))), 0);
+    EXPECT_EQ(WavReaderDataHeld(reader_), samples.size() + 18);
+    Bytes head = Read(9000, 0);
+    EXPECT_EQ(WavReaderDataHeld(reader_), samples.size() + 18);
+    EXPECT_EQ(Cat(head, Read(20000, 0)), samples);
+
+    for (uint32_t declared : {100u, 262144000u, 0xFFFFFFFFu}) {
+        ASSERT_EQ(Open(Write(Riff({Chunk("fmt ", kStereo), Chunk("data", Pattern(40, declared), declared)}))), 0);
+        EXPECT_EQ(WavReaderDataHeld(reader_), 40u) << declared;
+    }
+}
+
 // Without "data" the file and format stay held until the reader goes or is
 // opened again; a reader not standing at data refuses to read.
 TEST_F(WavReaderTest, HoldsItsFileUntilReleased) {

@@ -12,6 +12,7 @@ inline void AttachWhiteBoxHost() {
     ResetModuleVars();
     host::Reset();
     host::ClearMessageBoxes();
+    host::RunWhileBoxOpen(nullptr);
     host::HookMessageBoxes(GetModuleHandleA(nullptr));
     ImportTable.panels = host::Services();
 }

@@ -30,6 +30,20 @@ bool IsPlayableFormat(const WAVEFORMATEX* format) {
     return format->nBlockAlign == format->nChannels * (bits / 8);
 }
 
+// The size to ask DirectSound for: the "data" chunk's size. A file that
+// holds fewer sample bytes than its chunk claims is given a buffer of only
+// what it holds (at least the smallest DirectSound makes): DirectSound still
+// judges its format, and the fill then fails as a short read, without memory
+// taken on the word of a damaged file. A size DirectSound refuses whatever
+// the file holds is passed on for it to refuse, before it allocates anything.
+DWORD SecondaryBufferBytes(WavReader* reader) {
+    uint32_t claimed = reader->dataChunk.cksize;
+    if (claimed < DSBSIZE_MIN || claimed > DSBSIZE_MAX) return claimed;
+    uint32_t held = WavReaderDataHeld(reader);
+    if (held >= claimed) return claimed;
+    return held > DSBSIZE_MIN ? held : DSBSIZE_MIN;
+}
+
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 // Equal when only the ASCII letters' case differs.
@@ -82,7 +96,7 @@ int32_t CreateSoundBufferFromFile(SoundBuffer* buffer, const wchar_t* widePath, 
     DSBUFFERDESC desc = {};
     desc.dwSize = sizeof(DSBUFFERDESC);
     desc.dwFlags = kSecondaryBufferFlags;
-    desc.dwBufferBytes = buffer->reader->dataChunk.cksize;
+    desc.dwBufferBytes = SecondaryBufferBytes(buffer->reader);
     desc.lpwfxFormat = buffer->reader->format;
 
     // Asking for the voice device when there is none uses the primary one.
@@ -157,6 +171,12 @@ SoundBuffer* AcquireSoundBuffer(const char* path, int useVoice) {
 
 int32_t FillSoundBuffer(SoundBuffer* buffer) {
     uint32_t size = buffer->reader->dataChunk.cksize;
+    // Samples the file does not hold fail here as their read would, before
+    // any memory is taken for them.
+    if (WavReaderDataHeld(buffer->reader) < size) {
+        ReportError(E_FAIL, kLocationReadSamples, nullptr);
+        return E_FAIL;
+    }
     uint8_t* staging = static_cast<uint8_t*>(malloc(size > 0 ? size : 1));
     if (staging == nullptr) {
         ReportError(E_OUTOFMEMORY, kLocationAllocSamples, nullptr);

@@ -31,10 +31,6 @@ const int32_t kVolumeFull = 0;
 const int32_t kPanLeft = -10000;
 const int32_t kPanRight = 10000;
 
-// Loads the sound of the slot at `currentSlot` into its `buffer`; useVoice 1
-// asks for the voice device. The outcome is left in the slot.
-void LoadSlotSound(int useVoice);
-
 // The shared buffer of the file at `path` (ANSI), loaded on first use; null
 // when the file cannot be loaded now or failed before.
 SoundBuffer* AcquireSoundBuffer(const char* path, int useVoice);

@@ -205,6 +205,18 @@ int32_t WavReaderRead(WavReader* reader, void* dest, uint32_t size, uint32_t* by
     return status;
 }
 
+uint32_t WavReaderDataHeld(WavReader* reader) {
+    if (!reader || !reader->file || reader->dataChunk.ckid != kData) return 0;
+    LONG position = mmioSeek(reader->file, 0, SEEK_CUR);
+    if (position == -1) return 0;
+    LONG end = mmioSeek(reader->file, 0, SEEK_END);
+    // A reader that cannot go back to where it stood cannot read the data.
+    if (mmioSeek(reader->file, position, SEEK_SET) != position) return 0;
+    if (end == -1) return UINT32_MAX;
+    if ((DWORD)end <= reader->dataChunk.dwDataOffset) return 0;
+    return (uint32_t)((DWORD)end - reader->dataChunk.dwDataOffset);
+}
+
 int32_t WavReaderClose(WavReader* reader) {
     if (reader && reader->file) {
         mmioClose(reader->file, 0);

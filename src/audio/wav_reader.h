@@ -44,5 +44,11 @@ int32_t WavReaderResetToData(WavReader* reader);
 // the chunk. `bytesRead` gets the count that landed in `dest`, which is
 // short of the count asked for only when the status is not 0.
 int32_t WavReaderRead(WavReader* reader, void* dest, uint32_t size, uint32_t* bytesRead);
+// The sample bytes the file holds from the first byte of the "data" chunk
+// to its end, which may be fewer than the chunk claims; 0 while the reader
+// does not stand at the data. UINT32_MAX when the file's end cannot be
+// told, so that only the read itself can find such a file short. The file
+// position is left where it was.
+uint32_t WavReaderDataHeld(WavReader* reader);
 // Closes the file if one is open. Always 0.
 int32_t WavReaderClose(WavReader* reader);

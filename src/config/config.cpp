@@ -7,6 +7,7 @@
 
 #include "config/ini_limits.h"
 #include "config/slot_table.h"
+#include "diag/warning_box.h"
 #include "module/module_state.h"
 
 int configPathResolved = 0;
@@ -134,8 +135,6 @@ void ReadConfigSection() {
 }
 
 }  // namespace
-
-void ShowModuleWarning(const char* text) { MessageBoxA(nullptr, text, modulePath, MB_ICONWARNING | MB_OK); }
 
 void LoadConfiguration(GaugeHeader* gauge) {
     if (configLoaded != 0) return;

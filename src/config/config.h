@@ -21,6 +21,3 @@ const int kMaxSoundCount = 1000;
 void LoadConfiguration(GaugeHeader* gauge);
 // Frees the copy of the parameter string (module shut-down).
 void FreeParameterCopy();
-
-// Shows a warning box with the module's path as its title.
-void ShowModuleWarning(const char* text);

@@ -7,6 +7,7 @@
 
 #include "config/config.h"
 #include "config/ini_limits.h"
+#include "diag/warning_box.h"
 #include "module/module_state.h"
 
 SoundSlot* slots = nullptr;

@@ -6,9 +6,8 @@
 #include <windows.h>
 
 #include <stdio.h>
-#include <string.h>
 
-#include "module/module_state.h"
+#include "diag/warning_box.h"
 
 // Message requests: allocate the text, search a module's table then the
 // system's, or the system's alone. Inserts are left as written: the
@@ -19,8 +18,6 @@ static const DWORD kFromModuleFlags =
 static const DWORD kFromSystemFlags =
     FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 static const DWORD kUserDefaultLanguage = 0x400;
-
-static const UINT kWarningBoxStyle = MB_ICONWARNING | MB_OK;
 
 int ErrorFacility(int32_t code) { return static_cast<int>((static_cast<uint32_t>(code) >> 16) & 0x1FFF); }
 
@@ -72,13 +69,6 @@ static void ConvertFileName(const wchar_t* fileName, char* out) {
     out[written > 0 ? written : 0] = '\0';
 }
 
-// A bounded copy of a title record, which may lack its terminator.
-static void CopyTitle(char* out, const char* title) {
-    size_t length = strnlen(title, kNameLength - 1);
-    memcpy(out, title, length);
-    out[length] = '\0';
-}
-
 void ComposeErrorReport(char* out, size_t outSize, int32_t code, int location, const wchar_t* fileName) {
     if (out == nullptr || outSize == 0) return;
     char fileText[kReportFileTextSize];
@@ -102,9 +92,7 @@ void ComposeErrorReport(char* out, size_t outSize, int32_t code, int location, c
 void ReportError(int32_t code, int location, const wchar_t* fileName) {
     char message[kReportTextSize];
     ComposeErrorReport(message, sizeof message, code, location, fileName);
-    char title[kNameLength];
-    CopyTitle(title, errorBoxFileName);
-    MessageBoxA(nullptr, message, title[0] != '\0' ? title : kReportFallbackTitle, kWarningBoxStyle);
+    ShowWarningBox(message, kTitleErrorBoxFile);
 }
 
 void ComposeSlotErrorReport(char* out, size_t outSize, int32_t code, const char* wavPath, int command) {
@@ -125,7 +113,5 @@ void ComposeSlotErrorReport(char* out, size_t outSize, int32_t code, const char*
 void ReportSlotErrorFor(int32_t code, const char* wavPath, int command) {
     char message[kReportTextSize];
     ComposeSlotErrorReport(message, sizeof message, code, wavPath, command);
-    char title[kNameLength];
-    CopyTitle(title, modulePath);
-    MessageBoxA(nullptr, message, title, kWarningBoxStyle);
+    ShowWarningBox(message, kTitleModulePath);
 }

@@ -16,9 +16,6 @@ const int kReportFileTextSize = 260;
 const int kFacilityMultimedia = 0;
 const int kFacilityDirectSound = 0x878;
 
-// Title of ReportError's box while the error-box file name is still empty.
-const char kReportFallbackTitle[] = "cGaugeSoundClass";
-
 // Location numbers: the step that failed when ReportError is called.
 enum ReportLocation {
     kLocationOpenWav = 5,             // opening the WAV file of a new sound buffer
@@ -52,11 +49,6 @@ void ReportSlotErrorFor(int32_t code, const char* wavPath, int command);
 
 // Composes ReportSlotErrorFor's text into `out`, cut to `outSize` - 1 characters.
 void ComposeSlotErrorReport(char* out, size_t outSize, int32_t code, const char* wavPath, int command);
-
-// The report for the slot being served: `lastResult` against the slot at
-// `currentSlot`. Defined by the engine, which owns that state; it passes
-// them on to ReportSlotErrorFor.
-void ReportSlotError();
 
 // Constant text for a Windows multimedia result; any code not in the table
 // (HRESULTs among them) gives "MMSystem - Unspecified Error".

@@ -23,6 +23,9 @@ enum GlobalCommand { kStopAll = 1, kMuteAll = 2, kUnmuteAll = 3 };
 
 // Serves `command` of the slot at `currentSlot`.
 void ServeSlotCommand();
+// Loads the sound of the slot at `currentSlot` into its `buffer`; useVoice 1
+// asks for the voice device. The outcome is left in the slot.
+void LoadSlotSound(int useVoice);
 // Serves the global-commands variable, after every slot.
 void ServeGlobalCommand();
 

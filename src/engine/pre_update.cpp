@@ -53,7 +53,8 @@ static void RunAudioStartup() {
     NamedVarSetValue(&moduleVars[kVarVoiceAvailable], IsVoiceDeviceAvailable());
 }
 
-void RunPreUpdate(GaugeHeader* gauge) {
+// The frame's work, steps 1 to 10.
+static void RunFrameCycle(GaugeHeader* gauge) {
     // 1. Volume unit of this frame, before anything else.
     oldVolumeControl = TruncateToInt(NamedVarGetValue(&moduleVars[kVarOldVolumeControl])) != 0 ? 1 : 0;
 
@@ -87,4 +88,18 @@ void RunPreUpdate(GaugeHeader* gauge) {
 
     // 10. Mute or unmute on a change of the simulator's sound or pause.
     ApplySilencing(gauge);
+}
+
+// Set while a pre-update runs. The module's boxes are modal and their
+// message loop runs on the gauge thread, so the simulator may update gauges
+// while one is open; that nested pre-update does nothing, so that the
+// slot being served, the slot pass and every half-done step stay with the
+// pre-update the box belongs to.
+static int preUpdateRunning = 0;
+
+void RunPreUpdate(GaugeHeader* gauge) {
+    if (preUpdateRunning != 0) return;
+    preUpdateRunning = 1;
+    RunFrameCycle(gauge);
+    preUpdateRunning = 0;
 }

@@ -7,7 +7,7 @@
 #include "audio/sound_buffer.h"
 #include "config/config.h"
 #include "config/slot_table.h"
-#include "diag/error_report.h"
+#include "diag/warning_box.h"
 #include "engine/pre_update.h"
 #include "module/module_state.h"
 #include "module/named_var.h"

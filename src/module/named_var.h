@@ -29,7 +29,11 @@ void NamedVarPublish(NamedVar* var, const char* name, double value);
 // when the host offers no read entry.
 double NamedVarGetValue(NamedVar* var);
 
-// The module-wide records, each given its name by the Part that uses it.
+// The module-wide records. Each gets its name from the code that uses it:
+// module start-up names the status, muting and SimConnect variables, the
+// host-version reader the version numbers, the version-9 reader TimeOfDay,
+// and the configuration the control variables (its [Config] keys, or their
+// default names).
 enum ModuleVarIndex {
     kVarFSVersionMajor,
     kVarFSVersionMinor,

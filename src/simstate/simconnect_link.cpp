@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "diag/warning_box.h"
 #include "engine/silencing.h"
 #include "module/module_state.h"
 #include "module/named_var.h"
@@ -104,7 +105,7 @@ static void OnViewEvent(DWORD data) {
     if (NamedVarGetValue(&moduleVars[kVarViewSystemMessages]) > 0.0) {
         char text[16];
         snprintf(text, sizeof text, "View Status: %d", static_cast<int>(data));
-        MessageBoxA(nullptr, text, "kvo_fsx_lvchime", MB_OK | MB_ICONWARNING);
+        ShowWarningBox(text, kTitleViewStatus);
     }
 }
 

@@ -1,6 +1,7 @@
 // Heap allocations while frames run: the module's import entries of every
 // allocator it imports are pointed at counters, and so are DirectSound's
-// heap entries (its own work and its mixing thread's, counted apart).
+// heap entries (its own work and its mixing thread's, counted apart). Each
+// side also keeps the largest single request it saw.
 #include <stdio.h>
 
 #include "host/host.h"
@@ -13,6 +14,9 @@ namespace {
 
 volatile LONG moduleAllocations = 0;
 volatile LONG soundAllocations = 0;
+// Largest single request of each side, in bytes, since the last reset.
+void* volatile largestModuleRequest = nullptr;
+void* volatile largestSoundRequest = nullptr;
 
 typedef void*(__cdecl* MallocProc)(size_t);
 typedef void*(__cdecl* CallocProc)(size_t, size_t);
@@ -32,35 +36,57 @@ LocalAllocProc realLocalAlloc;
 GlobalAllocProc realGlobalAlloc;
 VirtualAllocProc realVirtualAlloc;
 
-void* __cdecl CountMalloc(size_t n) { return InterlockedIncrement(&moduleAllocations), realMalloc(n); }
-void* __cdecl CountCalloc(size_t n, size_t s) { return InterlockedIncrement(&moduleAllocations), realCalloc(n, s); }
-void* __cdecl CountRealloc(void* p, size_t n) { return InterlockedIncrement(&moduleAllocations), realRealloc(p, n); }
-LPVOID WINAPI CountHeapAlloc(HANDLE h, DWORD f, SIZE_T n) {
-    return InterlockedIncrement(&moduleAllocations), realHeapAlloc(h, f, n);
+// Keeps `bytes` in `largest` when it is larger; any thread may call it.
+void NoteRequest(void* volatile* largest, size_t bytes) {
+    void* seen = *largest;
+    while (reinterpret_cast<size_t>(seen) < bytes) {
+        void* before = InterlockedCompareExchangePointer(largest, reinterpret_cast<void*>(bytes), seen);
+        if (before == seen) break;
+        seen = before;
+    }
 }
+
+// Counts one request of the module or of DirectSound; returns its size
+// unchanged for the real allocator.
+size_t ModuleRequest(size_t bytes) {
+    InterlockedIncrement(&moduleAllocations);
+    NoteRequest(&largestModuleRequest, bytes);
+    return bytes;
+}
+size_t SoundRequest(size_t bytes) {
+    InterlockedIncrement(&soundAllocations);
+    NoteRequest(&largestSoundRequest, bytes);
+    return bytes;
+}
+// calloc's size, held at the largest value when the product overflows.
+size_t Product(size_t count, size_t size) {
+    return size != 0 && count > static_cast<size_t>(-1) / size ? static_cast<size_t>(-1) : count * size;
+}
+
+void* __cdecl CountMalloc(size_t n) { return realMalloc(ModuleRequest(n)); }
+void* __cdecl CountCalloc(size_t n, size_t s) { return ModuleRequest(Product(n, s)), realCalloc(n, s); }
+void* __cdecl CountRealloc(void* p, size_t n) { return realRealloc(p, ModuleRequest(n)); }
+LPVOID WINAPI CountHeapAlloc(HANDLE h, DWORD f, SIZE_T n) { return realHeapAlloc(h, f, ModuleRequest(n)); }
 LPVOID WINAPI CountHeapReAlloc(HANDLE h, DWORD f, LPVOID p, SIZE_T n) {
-    return InterlockedIncrement(&moduleAllocations), realHeapReAlloc(h, f, p, n);
+    return realHeapReAlloc(h, f, p, ModuleRequest(n));
 }
-HLOCAL WINAPI CountLocalAlloc(UINT f, SIZE_T n) { return InterlockedIncrement(&moduleAllocations), realLocalAlloc(f, n); }
-HGLOBAL WINAPI CountGlobalAlloc(UINT f, SIZE_T n) {
-    return InterlockedIncrement(&moduleAllocations), realGlobalAlloc(f, n);
-}
+HLOCAL WINAPI CountLocalAlloc(UINT f, SIZE_T n) { return realLocalAlloc(f, ModuleRequest(n)); }
+HGLOBAL WINAPI CountGlobalAlloc(UINT f, SIZE_T n) { return realGlobalAlloc(f, ModuleRequest(n)); }
 LPVOID WINAPI CountVirtualAlloc(LPVOID a, SIZE_T n, DWORD t, DWORD p) {
-    return InterlockedIncrement(&moduleAllocations), realVirtualAlloc(a, n, t, p);
+    return realVirtualAlloc(a, ModuleRequest(n), t, p);
 }
-LPVOID WINAPI CountSoundHeapAlloc(HANDLE h, DWORD f, SIZE_T n) {
-    return InterlockedIncrement(&soundAllocations), realSoundHeapAlloc(h, f, n);
-}
+LPVOID WINAPI CountSoundHeapAlloc(HANDLE h, DWORD f, SIZE_T n) { return realSoundHeapAlloc(h, f, SoundRequest(n)); }
 LPVOID WINAPI CountSoundHeapReAlloc(HANDLE h, DWORD f, LPVOID p, SIZE_T n) {
-    return InterlockedIncrement(&soundAllocations), realSoundHeapReAlloc(h, f, p, n);
+    return realSoundHeapReAlloc(h, f, p, SoundRequest(n));
 }
 
 // Redirects one entry when the module imports it; adds its name to `names`.
+// An entry already redirected keeps the real function it had.
 template <typename Proc>
 void Count(HMODULE module, const char* dll, const char* function, Proc counter, Proc* real, std::string* names) {
     void* previous = RedirectImport(module, dll, function, reinterpret_cast<void*>(counter));
     if (previous == nullptr) return;
-    *real = reinterpret_cast<Proc>(previous);
+    if (previous != reinterpret_cast<void*>(counter)) *real = reinterpret_cast<Proc>(previous);
     *names += *names == "" ? "" : " ";
     *names += function;
 }
@@ -105,6 +131,22 @@ std::string CountModuleAllocations(HMODULE module) {
 
 long ModuleAllocationCount() { return moduleAllocations; }
 
+std::string CountSoundAllocations() {
+    std::string names;
+    HMODULE dsound = GetModuleHandleA("dsound.dll");
+    if (dsound == nullptr) return names;
+    Count(dsound, "kernel32.dll", "HeapAlloc", CountSoundHeapAlloc, &realSoundHeapAlloc, &names);
+    Count(dsound, "kernel32.dll", "HeapReAlloc", CountSoundHeapReAlloc, &realSoundHeapReAlloc, &names);
+    return names;
+}
+
+void ResetLargestAllocations() {
+    InterlockedExchangePointer(&largestModuleRequest, nullptr);
+    InterlockedExchangePointer(&largestSoundRequest, nullptr);
+}
+size_t LargestModuleAllocation() { return reinterpret_cast<size_t>(largestModuleRequest); }
+size_t LargestSoundAllocation() { return reinterpret_cast<size_t>(largestSoundRequest); }
+
 bool RunAllocations(const std::string& folder) {
     const int kSlots = 100;
     const int kFrames = 10000;
@@ -117,12 +159,7 @@ bool RunAllocations(const std::string& folder) {
         return false;
     }
     std::string names = CountModuleAllocations(host::Module());
-    std::string soundNames;
-    HMODULE dsound = GetModuleHandleA("dsound.dll");
-    if (dsound != nullptr) {
-        Count(dsound, "kernel32.dll", "HeapAlloc", CountSoundHeapAlloc, &realSoundHeapAlloc, &soundNames);
-        Count(dsound, "kernel32.dll", "HeapReAlloc", CountSoundHeapReAlloc, &realSoundHeapReAlloc, &soundNames);
-    }
+    std::string soundNames = CountSoundAllocations();
     printf("module entries counted: %s\n", names.c_str());
     printf("dsound.dll entries counted (every thread): %s\n", soundNames == "" ? "none found" : soundNames.c_str());
     printf("%-34s %7s %10s %10s %12s %10s\n", "frames", "count", "module", "per frame", "dsound.dll", "per frame");

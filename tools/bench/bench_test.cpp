@@ -1,7 +1,11 @@
 // The benchmark's own instruments: the statistics, the import redirection
 // that counts allocations, and the files and session it drives the module with.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
+#include <string>
 #include <vector>
 
 #include "host/host.h"
@@ -108,6 +112,78 @@ TEST_F(BenchSession, AllocationCounterSeesTheModulesAllocations) {
     before = bench::ModuleAllocationCount();
     for (int i = 0; i < 200; ++i) PreUpdate(session);
     EXPECT_EQ(bench::ModuleAllocationCount() - before, 0);
+}
+
+// A WAV whose "data" chunk claims far more than the file holds fails as a
+// file cut short fails, and neither the module nor DirectSound asks for
+// memory anywhere near the claimed size. The sound read first shows that
+// both counters see the allocations of a buffer that is made.
+TEST_F(BenchSession, DataClaimedBeyondTheFileTakesNoMemoryForIt) {
+    const uint32_t kControlBytes = 100000;
+    const uint32_t kHeldBytes = 1000;
+    struct Claim {
+        const char* what;
+        uint32_t bytes;
+        const char* firstBox;  // the end of the first box
+    } claims[] = {
+        {"short file", 8000, "Full Error Code 0x80004005\nLocation 8\nFile "},
+        {"250 MB", 250u << 20, "Full Error Code 0x80004005\nLocation 8\nFile "},
+        // Beyond the largest buffer DirectSound makes: it refuses the size
+        // itself, as it always did, before it allocates anything.
+        {"1 GB", 1u << 30, "Full Error Code 0x80070057\nLocation 6\nFile "},
+        {"1.9 GB", 1900u << 20, "Full Error Code 0x80070057\nLocation 6\nFile "},
+    };
+    const int kSlots = 1 + sizeof claims / sizeof claims[0];
+    std::string config = folder_ + "\\claims.ini";
+    ASSERT_TRUE(bench::WriteConfig(config, kSlots));
+    ASSERT_TRUE(bench::WriteWav(folder_ + "\\sound00.wav", kControlBytes));
+    for (int i = 1; i < kSlots; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "\\sound%02d.wav", i);
+        std::string path = folder_ + name;
+        ASSERT_TRUE(bench::WriteWav(path, kHeldBytes));
+        // The data chunk's size field, at offset 40 of the 44-byte header.
+        FILE* file = fopen(path.c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        uint32_t claimed = claims[i - 1].bytes;
+        uint8_t field[4] = {uint8_t(claimed), uint8_t(claimed >> 8), uint8_t(claimed >> 16), uint8_t(claimed >> 24)};
+        fseek(file, 40, SEEK_SET);
+        fwrite(field, 1, 4, file);
+        fclose(file);
+    }
+
+    bench::Session session;
+    session.slots = kSlots;
+    ASSERT_TRUE(bench::OpenSession(config, &session));
+    ASSERT_TRUE(bench::RunUntilServing(&session));
+    ASSERT_NE(bench::CountModuleAllocations(host::Module()).find("malloc"), std::string::npos);
+    ASSERT_NE(bench::CountSoundAllocations().find("HeapAlloc"), std::string::npos);
+
+    bench::ResetLargestAllocations();
+    host::SetVariable(bench::CommandName(0).c_str(), 4);
+    bench::PreUpdate(session);
+    ASSERT_EQ(host::VariableValue(bench::CommandName(0).c_str()), 0);
+    EXPECT_GE(bench::LargestModuleAllocation(), kControlBytes);
+    EXPECT_GE(bench::LargestSoundAllocation(), kControlBytes);
+
+    const size_t kFileBytes = 44 + kHeldBytes;
+    for (int i = 1; i < kSlots; ++i) {
+        const Claim& claim = claims[i - 1];
+        host::ClearMessageBoxes();
+        bench::ResetLargestAllocations();
+        host::SetVariable(bench::CommandName(i).c_str(), 1);
+        bench::PreUpdate(session);
+        EXPECT_EQ(host::VariableValue(bench::CommandName(i).c_str()), -1) << claim.what;
+        printf("%s claimed by a file of %u bytes: largest request %lu in the module, %lu in dsound.dll\n", claim.what,
+               static_cast<unsigned>(kFileBytes), static_cast<unsigned long>(bench::LargestModuleAllocation()),
+               static_cast<unsigned long>(bench::LargestSoundAllocation()));
+        EXPECT_LT(bench::LargestModuleAllocation(), kFileBytes) << claim.what;
+        EXPECT_LT(bench::LargestSoundAllocation(), kFileBytes) << claim.what;
+        auto boxes = host::MessageBoxes();
+        ASSERT_EQ(boxes.size(), 2u) << claim.what;
+        EXPECT_THAT(boxes[0].text, ::testing::HasSubstr(claim.firstBox)) << claim.what;
+        EXPECT_THAT(boxes[1].text, ::testing::StartsWith("LSF - Load Sound File Failed\n")) << claim.what;
+    }
 }
 
 }  // namespace

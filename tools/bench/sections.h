@@ -25,5 +25,14 @@ namespace bench {
 // returns the names of the entries redirected.
 std::string CountModuleAllocations(HMODULE module);
 long ModuleAllocationCount();
+// Counts dsound.dll's heap calls, on every thread, from now on; returns the
+// names of the entries redirected (empty when no dsound.dll is loaded).
+std::string CountSoundAllocations();
+
+// The largest single request of the module's allocators, and of dsound.dll's
+// heap, since the last reset (counted entries only), in bytes.
+void ResetLargestAllocations();
+size_t LargestModuleAllocation();
+size_t LargestSoundAllocation();
 
 }  // namespace bench

@@ -1,14 +1,15 @@
 // Loading the sound of the slot being served.
-#include "audio/sound_buffer.h"
+#include "engine/commands.h"
 
 #include <stdio.h>
 
+#include "audio/sound_buffer.h"
 #include "config/config.h"
 #include "config/slot_table.h"
 #include "diag/error_report.h"
+#include "diag/warning_box.h"
 #include "engine/pre_update.h"
 #include "engine/silencing.h"
-#include "module/module_state.h"
 #include "module/named_var.h"
 
 void LoadSlotSound(int useVoice) {
