@@ -3,12 +3,11 @@
 #include "tools/panelhost/scenario/script.h"
 
 #include <ctype.h>
-#include <errno.h>
 #include <math.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/script_number.h"
 #include "tools/panelhost/scenario/script_machine.h"
 
 namespace {
@@ -42,52 +41,24 @@ const Word kWords[] = {
     {"slen", kLength}, {"lc", kLower}, {"uc", kUpper}, {"cap", kCapital},
 };
 
-const size_t kMaxNumberLength = 64;  // a longer word is no number
+const size_t kMaxHexDigits = 16;  // the most a hexadecimal number's value is taken exactly from
 
-// A number as a script writes it: decimal with an optional sign, fraction
-// and exponent ("-1.5", ".5", "1e3"), or hexadecimal ("0x1F"). True/false
-// are 1 and 0: some gauges write them, and nothing else could be meant.
+// A number as scripts write it (the shared grammar: "-1.5", ".5", "1e3",
+// "0x1F"), refused when no double holds it. True and false are 1 and 0:
+// some gauges write them, and nothing else could be meant.
 bool ParseNumberWord(const std::string& word, double* value) {
     std::string folded = Folded(word);
     if (folded == "true" || folded == "false") {
         *value = folded == "true" ? 1 : 0;
         return true;
     }
-    if (word.empty() || word.size() > kMaxNumberLength) return false;
-    size_t i = 0;
-    bool negative = word[0] == '-';
-    if (word[0] == '-' || word[0] == '+') ++i;
-    if (word.compare(i, 2, "0x") == 0 || word.compare(i, 2, "0X") == 0) {
-        i += 2;
-        if (i == word.size()) return false;
-        double hex = 0;
-        for (; i < word.size(); ++i) {
-            char c = static_cast<char>(tolower(static_cast<unsigned char>(word[i])));
-            if (!isxdigit(static_cast<unsigned char>(c))) return false;
-            hex = hex * 16 + (isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10);
-        }
-        *value = negative ? -hex : hex;
-        return true;
-    }
-    size_t digits = 0;
-    while (i < word.size() && isdigit(static_cast<unsigned char>(word[i]))) ++i, ++digits;
-    if (i < word.size() && word[i] == '.') {
-        ++i;
-        while (i < word.size() && isdigit(static_cast<unsigned char>(word[i]))) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
-        ++i;
-        if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
-        size_t exponent = i;
-        while (i < word.size() && isdigit(static_cast<unsigned char>(word[i]))) ++i;
-        if (i == exponent) return false;
-    }
-    if (i != word.size()) return false;
-    // A number too large for a double is refused: no value is made up for it.
-    errno = 0;
-    double parsed = strtod(word.c_str(), nullptr);
-    if (!isfinite(parsed) || errno == ERANGE) return false;
+    if (!IsScriptNumber(word)) return false;
+    size_t hex = folded.find("0x");
+    if (hex != std::string::npos && folded.find_first_not_of('0', hex + 2) != std::string::npos &&
+        folded.size() - folded.find_first_not_of('0', hex + 2) > kMaxHexDigits)
+        return false;
+    double parsed = ScriptNumberValue(word);
+    if (!isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }
