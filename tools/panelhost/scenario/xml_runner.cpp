@@ -47,13 +47,11 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
         if (before != value) Say("xml write", "%s = %.10g (was %.10g)", name.c_str(), value, before);
     };
     world.sendKey = [run](const std::string& event, double parameter) { SendScriptKey(run, event, parameter); };
-    world.unsetA = [run](const std::string& name) {
-        std::string key = Folded(name);
-        if (run->xml.unsetSaid[key]) return;
-        run->xml.unsetSaid[key] = true;
-        Say("avar", "A:%s is read before an avar line set it: it reads 0", name.c_str());
+    world.unsetRead = [](char kind, const std::string& name) {
+        Say("avar", "%c:%s is read before an avar line set it: it reads 0", kind, name.c_str());
     };
     world.avars = &run->xml.avars;
+    world.cvars = &run->xml.cvars;
     world.gvars = &gauge->gvars;
     world.absoluteTime = host::Frame() * kFrameSeconds;
     return world;
@@ -79,6 +77,12 @@ void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script) {
 void SendScriptKey(Run* run, const std::string& event, double parameter) {
     for (const SoundKey& key : kSoundKeys) {
         if (!SameName(event, key.name)) continue;
+        // A parameter is 32 bits, a negative one in two's complement; the
+        // interpreter sends none outside them, whole.
+        if (!(parameter >= -2147483648.0 && parameter < 4294967296.0)) {
+            Say("xml key", "K:%s, parameter %.10g: not sent, it does not fit 32 bits", key.name, parameter);
+            return;
+        }
         Say("xml key", "K:%s (%u), parameter %.10g, to the module's key handler", key.name, key.id, parameter);
         host::TriggerKeyEvent(key.id, static_cast<uint32_t>(static_cast<int64_t>(parameter)));
         TraceModule();

@@ -23,11 +23,11 @@ struct XmlGauge {
     bool stopped = false;            // a script could not go on: the gauge runs no more
 };
 
-// The gauges and the A: variables the scenario set, shared by all of them.
+// The gauges and the A: and C: variables the scenario set, shared by all of them.
 struct XmlPanel {
     std::vector<XmlGauge> gauges;
     std::map<std::string, double> avars;
-    std::map<std::string, bool> unsetSaid;  // A: names already said to read 0
+    std::map<std::string, double> cvars;
 };
 
 struct Run;
