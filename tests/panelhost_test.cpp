@@ -588,7 +588,7 @@ TEST_F(PanelhostCommandLine, ScriptVariablesFromTheRun) {
           "  </Area></Mouse>\n"
           "</Gauge>\n");
     // 3 + 1 each frame; the click moves the index on, so 4 + 1; the event's parameter is 10 + 256.
-    std::string scenario = Write("gps.scn", "aircraft " + folder_ + "\\gps\\panel\\panel.cfg\n"
+    std::string scenario = Write("gps.scn", "allow-boxes\naircraft " + folder_ + "\\gps\\panel\\panel.cfg\n"
                                             "avar \"C:fs9gps:WaypointIndex\" 3\nframes 11\nexpect route_next 4\n"
                                             "expect route_active 0\nexpect route_clock_runs 1\n"
                                             "click Route 0\nframes 1\nexpect route_next 5\n");
