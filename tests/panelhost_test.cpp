@@ -401,7 +401,7 @@ TEST(ScriptLanguage, StopsWhereThereIsNoNumber) {
         {"0 chr", "chr takes a character code from 1 to 255", 2},
         {"'ab' 5 symb", "has no character at that position", 7},
         {"'' ord", "ord is given an empty string", 3},
-        {":1 g1", "a jump loop that does not end", 0},
+        {":1 g1", "a jump loop that does not end", 3},  // g1 goes on at itself
         {":1 1 g1", "the stack grows past 10000 values", 3},
     };
     ScriptRun run;
@@ -566,6 +566,39 @@ TEST_F(PanelhostCommandLine, StrictScenarios) {
     // Without it the dot is the host program's folder, where there is no such file.
     EXPECT_EQ(RunPanelhost("--fast " + panel, &out_), 1) << out_;
     EXPECT_THAT(out_, HasSubstr("Config File Not Found"));
+}
+
+// The variables a run gives its gauges' scripts: C: variables from avar
+// lines and scripts, E: times from the run's clock, M:Event in click code.
+TEST_F(PanelhostCommandLine, ScriptVariablesFromTheRun) {
+    CreateDirectoryA((folder_ + "\\gps").c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\gps\\panel").c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\gps\\panel\\gps_xml").c_str(), nullptr);
+    Write("gps\\panel\\panel.cfg", "[Window Titles]\nWindow00=Main\n[Window00]\ngauge00=gps_xml!Route, 0, 0, 10, 10\n");
+    Write("gps\\panel\\gps_xml\\Route.xml",
+          "<Gauge Name=\"Route\" Version=\"1.0\">\n"
+          "  <Update>\n"
+          "    (C:fs9gps:WaypointIndex, number) 1 + (&gt;L:route_next, number)\n"
+          "    (C:fs9gps:FlightPlanIsActive, bool) (&gt;L:route_active, bool)\n"
+          "    (E:LOCAL TIME, seconds) 0 &gt; (&gt;L:route_clock_runs, bool)\n"
+          "  </Update>\n"
+          "  <Mouse><Area Left=\"0\" Top=\"0\" Width=\"10\" Height=\"10\">\n"
+          "    <Click>(M:Event) 'LeftSingle' scmp 0 == if{ (C:fs9gps:WaypointIndex) 1 + (&gt;C:fs9gps:WaypointIndex) }\n"
+          "      (M:Event) slen 0x100 + (&gt;K:AP_ALT_VAR_SET_ENGLISH)</Click>\n"
+          "  </Area></Mouse>\n"
+          "</Gauge>\n");
+    // 3 + 1 each frame; the click moves the index on, so 4 + 1; the event's parameter is 10 + 256.
+    std::string scenario = Write("gps.scn", "allow-boxes\naircraft " + folder_ + "\\gps\\panel\\panel.cfg\n"
+                                            "avar \"C:fs9gps:WaypointIndex\" 3\nframes 11\nexpect route_next 4\n"
+                                            "expect route_active 0\nexpect route_clock_runs 1\n"
+                                            "click Route 0\nframes 1\nexpect route_next 5\n");
+    EXPECT_EQ(RunPanelhost("--fast " + scenario, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("expectations, 0 failed"));
+    EXPECT_THAT(out_, HasSubstr("K:AP_ALT_VAR_SET_ENGLISH, parameter 266"));
+    std::string unset = "C:fs9gps:FlightPlanIsActive is read before an avar line set it: it reads 0";
+    size_t said = out_.find(unset);
+    EXPECT_NE(said, std::string::npos) << out_;
+    EXPECT_EQ(out_.find(unset, said + 1), std::string::npos);  // said once, not every frame
 }
 
 // The test aircraft run through its own gauges: the build's copy, under its

@@ -57,11 +57,12 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
     return world;
 }
 
-// Runs one script of the gauge; a script that cannot go on stops the gauge,
-// said once.
-void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script) {
+// Runs one script of the gauge, click code with the mouse event that runs
+// it; a script that cannot go on stops the gauge, said once.
+void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::string& mouseEvent = "") {
     if (gauge->stopped || script.code.tokens.empty()) return;
     ScriptWorld world = WorldOf(run, gauge);
+    world.mouseEvent = mouseEvent;
     std::string problem;
     size_t offset = 0;
     if (RunScript(script.code, &world, &problem, &offset)) return;
@@ -108,7 +109,7 @@ bool ClickXmlGauge(Run* run, const std::string& name, int64_t area, std::string*
             *why = "the gauge stopped earlier";
             return false;
         }
-        RunOne(run, &gauge, gauge.clicks[static_cast<size_t>(area)]);
+        RunOne(run, &gauge, gauge.clicks[static_cast<size_t>(area)], "LeftSingle");
         TraceModule();
         return true;
     }
