@@ -136,12 +136,12 @@ TEST_F(BenchSession, DataClaimedBeyondTheFileTakesNoMemoryForIt) {
     const int kSlots = 1 + sizeof claims / sizeof claims[0];
     std::string config = folder_ + "\\claims.ini";
     ASSERT_TRUE(bench::WriteConfig(config, kSlots));
-    ASSERT_TRUE(bench::WriteWav(folder_ + "\\sound00.wav", kControlBytes));
+    ASSERT_TRUE(WriteSquareWav(folder_ + "\\sound00.wav", kControlBytes));
     for (int i = 1; i < kSlots; ++i) {
         char name[32];
         snprintf(name, sizeof name, "\\sound%02d.wav", i);
         std::string path = folder_ + name;
-        ASSERT_TRUE(bench::WriteWav(path, kHeldBytes));
+        ASSERT_TRUE(WriteSquareWav(path, kHeldBytes));
         // The data chunk's size field, at offset 40 of the 44-byte header.
         FILE* file = fopen(path.c_str(), "r+b");
         ASSERT_NE(file, nullptr);
@@ -152,16 +152,16 @@ TEST_F(BenchSession, DataClaimedBeyondTheFileTakesNoMemoryForIt) {
         fclose(file);
     }
 
-    bench::Session session;
+    Session session;
     session.slots = kSlots;
-    ASSERT_TRUE(bench::OpenSession(config, &session));
+    ASSERT_TRUE(OpenSession(config, &session));
     ASSERT_TRUE(bench::RunUntilServing(&session));
     ASSERT_NE(bench::CountModuleAllocations(host::Module()).find("malloc"), std::string::npos);
     ASSERT_NE(bench::CountSoundAllocations().find("HeapAlloc"), std::string::npos);
 
     bench::ResetLargestAllocations();
     host::SetVariable(bench::CommandName(0).c_str(), 4);
-    bench::PreUpdate(session);
+    PreUpdate(session);
     ASSERT_EQ(host::VariableValue(bench::CommandName(0).c_str()), 0);
     EXPECT_GE(bench::LargestModuleAllocation(), kControlBytes);
     EXPECT_GE(bench::LargestSoundAllocation(), kControlBytes);
@@ -172,7 +172,7 @@ TEST_F(BenchSession, DataClaimedBeyondTheFileTakesNoMemoryForIt) {
         host::ClearMessageBoxes();
         bench::ResetLargestAllocations();
         host::SetVariable(bench::CommandName(i).c_str(), 1);
-        bench::PreUpdate(session);
+        PreUpdate(session);
         EXPECT_EQ(host::VariableValue(bench::CommandName(i).c_str()), -1) << claim.what;
         printf("%s claimed by a file of %u bytes: largest request %lu in the module, %lu in dsound.dll\n", claim.what,
                static_cast<unsigned>(kFileBytes), static_cast<unsigned long>(bench::LargestModuleAllocation()),
