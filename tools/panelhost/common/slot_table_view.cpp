@@ -1,4 +1,6 @@
-#include "tools/panelhost/check/slot_table_view.h"
+// Reads what the module shows of itself: its published slot table, the
+// names of its load, its configuration path.
+#include "tools/panelhost/common/slot_table_view.h"
 
 #include <string.h>
 
@@ -16,10 +18,21 @@ const size_t kSlotRecordBytes = 824;
 const size_t kBufferOffset = 820;
 #endif
 const size_t kLoadedOffset = 4;
+const size_t kPlayingOffset = 8;
+const size_t kCommandOffset = 12;
+const size_t kPlayModeOffset = 16;
 const size_t kFailedOffset = 20;
+const size_t kVolumeOffset = 24;
+const size_t kPanOffset = 28;
 const size_t kWavPathOffset = 32;
 const size_t kVarNameOffset = 296;
 const int32_t kMaxSlots = 1000;  // MaxSounds as the module clamps it
+
+int32_t Int32At(const unsigned char* record, size_t offset) {
+    int32_t value;
+    memcpy(&value, record + offset, sizeof value);
+    return value;
+}
 
 }  // namespace
 
@@ -41,16 +54,33 @@ TableView ReadSlotTable() {
                                 strnlen(reinterpret_cast<const char*>(record + kWavPathOffset), kPathBytes));
             slot.variable.assign(reinterpret_cast<const char*>(record + kVarNameOffset),
                                  strnlen(reinterpret_cast<const char*>(record + kVarNameOffset), kPathBytes));
-            int32_t loaded;
-            memcpy(&loaded, record + kLoadedOffset, sizeof loaded);
-            slot.loaded = loaded != 0;
-            int32_t failed;
-            memcpy(&failed, record + kFailedOffset, sizeof failed);
-            slot.failed = failed != 0;
+            slot.loaded = Int32At(record, kLoadedOffset) != 0;
+            slot.failed = Int32At(record, kFailedOffset) != 0;
+            slot.playing = Int32At(record, kPlayingOffset) != 0;
+            slot.command = Int32At(record, kCommandOffset);
+            slot.playMode = Int32At(record, kPlayModeOffset);
+            slot.volume = Int32At(record, kVolumeOffset);
+            slot.pan = Int32At(record, kPanOffset);
             memcpy(&slot.buffer, record + kBufferOffset, sizeof slot.buffer);
             if (i == count) table.globalVariable = slot.variable;
             else table.slots.push_back(slot);
         }
     }
     return table;
+}
+
+std::vector<std::string> LoadRegistrations(int loadFrame) {
+    std::vector<std::string> names;
+    for (const host::ServiceCall& call : host::Calls())
+        if (call.op == "register" && call.frame == loadFrame) names.push_back(call.name);
+    return names;
+}
+
+std::string ModuleIniPath(int debugger) {
+    GaugeHeader* gauge = host::Gauge(debugger);
+    for (MouseRect* rect = gauge != nullptr ? gauge->mouse_rect : nullptr; rect != nullptr && rect->rect_type != kMouseRectEol;
+         ++rect)
+        if (rect->rect_type == kMouseRectUser && rect->mouse_function != nullptr)
+            return reinterpret_cast<const char*>(rect->mouse_function);
+    return "";
 }
