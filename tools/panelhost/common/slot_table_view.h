@@ -1,16 +1,14 @@
 // The module as it shows itself to the host: the slot table it publishes
 // ("SoundStringBase"), read from the module's own memory (the module and
 // panelhost share one process), the names it registered when it loaded its
-// configuration, and the configuration path its Debugger gauge names.
+// configuration, and the configuration path its Debugger gauge names. The
+// table's records are the module's own SoundSlot (config/slot_table.h).
 #pragma once
 
-#include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 #include <vector>
-
-const size_t kPathBytes = 260;  // a slot's WAV path and variable name, with their ends
 
 // One slot as the module's table holds it.
 struct SlotView {

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "host/host.h"
+#include "module/startup_frames.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/slot_table_view.h"
 #include "tools/panelhost/scenario/runner.h"
@@ -23,7 +24,6 @@
 namespace {
 
 const int kLineChars = 4096;
-const int kStartupFrames = 11;  // the configuration load, then ten frames to the audio start-up
 const char kCommands[] = "play, loop, stop NAME|all, volume NAME DB (-100..0), pan NAME -10000..10000 (left..right, "
                          "as gauges write the pan), mute, unmute, pause, list, quit";
 
@@ -72,7 +72,7 @@ struct Listening {
 // module shows none.
 bool LearnPanel(Listening* l) {
     std::vector<std::string> controls;
-    for (int i = 0; i < kStartupFrames; ++i) {
+    for (int i = 0; i < kFramesToServe; ++i) {
         RunFrames(l->run, 1);
         if (controls.empty()) controls = LoadRegistrations(host::Frame());
     }
