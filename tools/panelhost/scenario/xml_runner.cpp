@@ -35,7 +35,8 @@ std::string Place(const XmlGauge& gauge, const XmlScript& script, size_t token) 
 void NoteWatchedWrite(Run* run, const XmlGauge& gauge, const XmlScript& script, const std::string& name, double value) {
     auto watched = run->watched.find(Folded(name));
     if (watched == run->watched.end()) return;
-    watched->second = {true, value, host::Frame(), "the XML gauge " + gauge.name + " (its script at " + Place(gauge, script, 0) + ")"};
+    watched->second = {true, value, host::Frame(),
+                       "the XML gauge " + gauge.name + " (its script at " + Place(gauge, script, 0) + ")"};
 }
 
 ScriptWorld WorldOf(Run* run, XmlGauge* gauge, const XmlScript& script) {
