@@ -47,7 +47,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
 int WINAPI RecordingMessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
     boxes.push_back({title != nullptr ? title : "", text != nullptr ? text : "", style, owner, false});
     boxes.back().frame = Frame();
-    boxes.back().callIndex = Calls().size();
+    boxes.back().callIndex = CallsDropped() + Calls().size();
     return realMessageBoxA(owner, text, title, style);
 }
 
@@ -86,7 +86,7 @@ void HookMessageBoxes(HMODULE module) {
     PatchImport(module);
 }
 
-std::vector<MessageBoxRecord> MessageBoxes() { return boxes; }
+const std::vector<MessageBoxRecord>& MessageBoxes() { return boxes; }
 void ClearMessageBoxes() { boxes.clear(); }
 void RunWhileBoxOpen(std::function<void()> action) { boxAction = action; }
 

@@ -32,7 +32,7 @@ struct MessageBoxRecord {
     HWND owner;
     bool shown;  // a real dialog appeared and was closed by the host
     int frame = 0;
-    size_t callIndex = 0;  // service calls logged before the box, to place it among them
+    size_t callIndex = 0;  // service calls logged before the box (counting dropped ones), to place it among them
 };
 
 struct RegisteredVariable {
@@ -58,8 +58,17 @@ void SetVariable(const char* name, double value);
 void ForceVariableId(const char* name, int32_t id);
 std::vector<std::string> VariableNames();  // in the order they were created
 
+// The call log: the calls since the last DropCalls (all since the Reset
+// unless a program drops them). The calls logged since the Reset number
+// CallsDropped() + Calls().size(); a call's place in that count stays the
+// same when earlier ones are dropped.
 const std::vector<ServiceCall>& Calls();
 std::vector<ServiceCall> CallsOf(const char* op);
+size_t CallsDropped();
+// Forgets the calls logged so far, counting them: a program that has read
+// them keeps its memory flat however long it runs.
+void DropCalls();
+// Empties the log and its count, as if no call had been made.
 void ClearCalls();
 
 void TriggerKeyEvent(uint32_t eventId, uint32_t parameter);
@@ -124,7 +133,7 @@ bool ClickDebugger(int instance, bool left, int heldRepeats = 0);
 // Message boxes: the module's MessageBoxA calls are recorded and every dialog
 // on this thread is closed as soon as it shows.
 void HookMessageBoxes(HMODULE module);
-std::vector<MessageBoxRecord> MessageBoxes();
+const std::vector<MessageBoxRecord>& MessageBoxes();
 void ClearMessageBoxes();
 // From now on each box that shows runs `action` from inside its own message
 // loop before it is closed, as a simulator that goes on running frames

@@ -25,6 +25,7 @@ struct KeyHandler {
 std::vector<Variable> variables;
 std::map<std::string, int32_t> forcedIds;
 std::vector<ServiceCall> calls;
+size_t callsDropped = 0;
 std::vector<KeyHandler> keyHandlers;
 std::map<int32_t, double> moduleVarValues;
 bool clockRunning = true;
@@ -198,6 +199,7 @@ void Reset() {
     variables.clear();
     forcedIds.clear();
     calls.clear();
+    callsDropped = 0;
     keyHandlers.clear();
     // Cells stay where they are: a record initialized before still points at one.
     for (auto& entry : moduleVarValues) entry.second = 0.0;
@@ -281,7 +283,17 @@ std::vector<ServiceCall> CallsOf(const char* op) {
     return matching;
 }
 
-void ClearCalls() { calls.clear(); }
+size_t CallsDropped() { return callsDropped; }
+
+void DropCalls() {
+    callsDropped += calls.size();
+    calls.clear();
+}
+
+void ClearCalls() {
+    calls.clear();
+    callsDropped = 0;
+}
 
 void TriggerKeyEvent(uint32_t eventId, uint32_t parameter) {
     std::vector<KeyHandler> handlers = keyHandlers;  // a handler may unregister itself

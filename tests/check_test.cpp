@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/cabinet_files.h"
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
 #include "tools/common/wav_files.h"
@@ -378,6 +379,27 @@ TEST_F(AircraftCheck, WhatANewUserMet) {
     EXPECT_EQ(out_.find("without a byte-order mark"), out_.rfind("without a byte-order mark"));
     EXPECT_THAT(out_, HasSubstr("checked above, with another panel"));
     EXPECT_THAT(LineWith(out_, "kvo_lvchime_volume:"), HasSubstr("resembles kvo_lvchime_volume_in"));
+}
+
+// A cabinet that holds an entry named outside its folder is reported once,
+// whichever of its panel's gauges the check looks for first: one it does
+// not hold, or one it does.
+TEST_F(AircraftCheck, CabinetFindingsInEitherLineOrder) {
+    std::string panel = Folder("panel");
+    WriteText(panel + "\\evil.cab",
+              MakeCabinet({Entry("..\\..\\Gauges\\evil.xml", "<x/>"),
+                           Entry("Panel.xml", "<Gauge><Update>2 (&gt;L:demo_chime)</Update></Gauge>")}));
+    const char* const orders[] = {"gauge00=evil!Missing, 0,0,9,9\ngauge01=evil!Panel, 0,0,9,9\n",
+                                  "gauge00=evil!Panel, 0,0,9,9\ngauge01=evil!Missing, 0,0,9,9\n"};
+    for (const char* lines : orders) {
+        WriteText(panel + "\\panel.cfg", std::string("[Window00]\n") + lines);
+        EXPECT_EQ(RunPanelhost("--check \"" + panel + "\\panel.cfg\"", &out_), 1) << out_;
+        std::string finding = "WARNING " + panel + "\\evil.cab: ..\\..\\Gauges\\evil.xml: is an entry named outside";
+        EXPECT_THAT(out_, HasSubstr(finding)) << lines;
+        EXPECT_EQ(out_.find(finding), out_.rfind(finding)) << lines;
+        EXPECT_THAT(out_, HasSubstr("gauge evil!Panel")) << lines;
+        EXPECT_THAT(out_, HasSubstr("1 gauge of this panel not found")) << lines;
+    }
 }
 
 // The example aircraft as the build makes it: nothing to report, whatever

@@ -640,7 +640,7 @@ TEST_F(PanelhostCommandLine, AircraftGaugesRun) {
 TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
     std::string ini = Write("listen.ini", "[Config]\nMaxSounds=2\n[Sounds]\nSound00=good.wav\nSound01=good.wav,-300\n"
                                           "[LVars]\nLvar01=tone_loop\n");
-    std::string input = "list\nloop tone_loop\nvolume tone_loop -12.5\npan 1 -50\nframes 1\nexpect tone_loop 2\n"
+    std::string input = "list\nloop tone_loop\nvolume tone_loop -12.5\npan 1 -5000\nframes 1\nexpect tone_loop 2\n"
                         "volume 1 3\nplay 0\nplay 0\nplay nothing\nmute\nfly\nstop all\nframes 1\n"
                         "expect tone_loop 0\nquit\nframes 100\n";
     EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, input, &out_), 0) << out_;
@@ -649,6 +649,9 @@ TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
     EXPECT_THAT(out_, HasSubstr("write     kvo_loop_played = 1 (was 0)"));
     EXPECT_THAT(out_, HasSubstr("tuned     Sound01=good.wav,-1250   (paste into " + folder_ + "\\listen.ini)"));
     EXPECT_THAT(out_, HasSubstr("write     tone_loop = 2 (was 5)"));  // the pan served on the loop
+    EXPECT_THAT(out_, HasSubstr("served    loop tone_loop: slot 1 loops"));
+    EXPECT_THAT(out_, HasSubstr("served    pan 1 -5000: slot 1 panned to -5000"));
+    EXPECT_THAT(out_, HasSubstr("served    stop all: global command 1 served"));
     EXPECT_THAT(out_, HasSubstr("volume takes decibels from -100 to 0"));
     EXPECT_THAT(out_, HasSubstr("no slot nothing: give its number or its variable"));
     EXPECT_THAT(out_, HasSubstr("write     UserMutedSounds = 1 (was 0)"));
@@ -668,6 +671,49 @@ TEST_F(PanelhostCommandLine, ListenReadsAPipe) {
     EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, "play far_slot\n", &out_), 0) << out_;
     EXPECT_THAT(LineWith(out_, "slot      110  far_slot"), HasSubstr("Sound110=good.wav"));
     EXPECT_THAT(out_, Not(HasSubstr("no slot far_slot")));
+}
+
+// The names are the module's: control keys left empty mean its defaults, and
+// the console's mute and stop all reach it. `list` shows what the module holds.
+TEST_F(PanelhostCommandLine, ListenTakesTheModulesNames) {
+    std::string ini = Write("empty_keys.ini", "[Config]\nMaxSounds=1\nVolumeVarIn=\nPanVarIn=\nGlobalCommands=\n"
+                                              "[Sounds]\nSound00=good.wav,-300\n");
+    std::string input = "loop 0\npan 0 2500\nmute\nlist\nunmute\nstop all\nframes 1\nexpect kvo_xml_id_00 0\n";
+    EXPECT_EQ(RunPanelhostWithInput("--listen " + ini, input, &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("volume in kvo_lvchime_volume_in, pan in kvo_lvchime_pan_in, global commands KVOGlobals"));
+    EXPECT_THAT(out_, HasSubstr("write     UserMutedSounds = 1 (was 0)"));
+    EXPECT_THAT(out_, HasSubstr("served    mute: global command 2 served"));
+    EXPECT_THAT(out_, HasSubstr("write     UserMutedSounds = 0 (was 1)"));
+    EXPECT_THAT(out_, HasSubstr("write     kvo_xml_id_00 = 0 (was 2)"));
+    EXPECT_THAT(LineWith(out_, "slot       0  kvo_xml_id_00            = 2"),
+                HasSubstr("looping    volume -300   pan 2500   Sound00=good.wav,-300"));
+    EXPECT_THAT(out_, HasSubstr("done      1 expectations, 0 failed"));
+
+    // The console runs at the simulator's rate, or not at all.
+    EXPECT_EQ(RunPanelhost("--listen --fast " + ini, &out_), 2) << out_;
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 1) << out_;
+    EXPECT_THAT(out_, HasSubstr("--fast does not go with it"));
+}
+
+// An aircraft whose gauge turns a 3 in its sound's variable back into a 2
+// before the module reads it: the volume typed is reported as overwritten,
+// by whom and when, and no line to paste is printed.
+TEST_F(PanelhostCommandLine, ListenSaysWhatAGaugeOverwrote) {
+    Write("engine.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=good.wav\n[LVars]\nLvar00=engine_snd\n");
+    CreateDirectoryA((folder_ + "\\panel").c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\panel\\rw").c_str(), nullptr);
+    std::string panel = Write("panel\\panel.cfg", "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, " + folder_ +
+                                                   "\\engine.ini\ngauge01=rw!Engine, 0,0,9,9\n");
+    Write("panel\\rw\\Engine.xml", "<Gauge Name=\"Engine\">\n<Update>\n"
+                                   "(L:engine_snd, number) 3 == if{ 2 (&gt;L:engine_snd, number) }</Update>\n</Gauge>\n");
+    EXPECT_EQ(RunPanelhostWithInput("--listen " + panel, "loop engine_snd\nvolume engine_snd -20\nquit\n", &out_), 0)
+        << out_;
+    EXPECT_THAT(out_, HasSubstr("served    loop engine_snd: slot 0 loops"));
+    std::string overwritten = LineWith(out_, "unserved  volume engine_snd -20: ");
+    EXPECT_THAT(overwritten, HasSubstr("the XML gauge Engine (its script at " + folder_ + "\\panel\\rw\\Engine.xml:3)"));
+    EXPECT_THAT(overwritten, HasSubstr("wrote engine_snd = 2 at frame "));
+    EXPECT_THAT(overwritten, HasSubstr("over the 3 typed, before the module read it"));
+    EXPECT_THAT(out_, Not(HasSubstr("tuned ")));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The aircraft check's XML gauges: scripts of both schemas read with their
 // macros, the findings on L: writes, the look-up of loose and cabinet
-// gauges, and hostile files. Cabinets are made here, byte by byte.
+// gauges, and hostile files.
 #include <stdint.h>
 #include <windows.h>
 
@@ -9,7 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/cabinet_files.h"
 #include "tests/test_support.h"
+#include "tools/panelhost/aircraft/cabinet.h"
+#include "tools/panelhost/aircraft/gauge_lookup.h"
 #include "tools/panelhost/aircraft/gauge_scripts.h"
 #include "tools/panelhost/aircraft/lvar_uses.h"
 #include "tools/panelhost/aircraft/panel_read.h"
@@ -20,68 +23,6 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 namespace {
-
-void Put16(std::string* bytes, uint16_t value) {
-    bytes->push_back(static_cast<char>(value & 0xFF));
-    bytes->push_back(static_cast<char>(value >> 8));
-}
-void Put32(std::string* bytes, uint32_t value) {
-    Put16(bytes, static_cast<uint16_t>(value & 0xFFFF));
-    Put16(bytes, static_cast<uint16_t>(value >> 16));
-}
-
-struct CabEntry {
-    std::string name;
-    std::string data;
-    uint32_t declaredSize;  // what the cabinet says; the data's size unless a lie is wanted
-};
-
-// An uncompressed cabinet of one folder holding ENTRIES, as Windows' own
-// cabinet tools write it.
-std::string MakeCabinet(const std::vector<CabEntry>& entries) {
-    std::string all, files;
-    for (const CabEntry& entry : entries) {
-        Put32(&files, entry.declaredSize);
-        Put32(&files, static_cast<uint32_t>(all.size()));
-        Put16(&files, 0);                      // folder 0
-        Put16(&files, 0x5A21);                 // a date
-        Put16(&files, 0);                      // a time
-        Put16(&files, FILE_ATTRIBUTE_ARCHIVE);
-        files += entry.name + '\0';
-        all += entry.data;
-    }
-    std::string blocks;
-    uint16_t blockCount = 0;
-    for (size_t at = 0; at < all.size(); at += 32768, ++blockCount) {
-        std::string block = all.substr(at, 32768);
-        Put32(&blocks, 0);  // no checksum
-        Put16(&blocks, static_cast<uint16_t>(block.size()));
-        Put16(&blocks, static_cast<uint16_t>(block.size()));
-        blocks += block;
-    }
-    const uint32_t headerSize = 36, folderSize = 8;
-    std::string cab = "MSCF";
-    Put32(&cab, 0);
-    Put32(&cab, static_cast<uint32_t>(headerSize + folderSize + files.size() + blocks.size()));
-    Put32(&cab, 0);
-    Put32(&cab, headerSize + folderSize);  // the first file entry
-    Put32(&cab, 0);
-    cab += '\x03';
-    cab += '\x01';
-    Put16(&cab, 1);
-    Put16(&cab, static_cast<uint16_t>(entries.size()));
-    Put16(&cab, 0);
-    Put16(&cab, 0x1234);
-    Put16(&cab, 0);
-    Put32(&cab, static_cast<uint32_t>(headerSize + folderSize + files.size()));  // the folder's first block
-    Put16(&cab, blockCount);
-    Put16(&cab, 0);  // stored
-    return cab + files + blocks;
-}
-
-CabEntry Entry(const std::string& name, const std::string& data) {
-    return {name, data, static_cast<uint32_t>(data.size())};
-}
 
 std::vector<ModuleVariable> ExampleVars() {
     return {{"demo_chime", kVarCommand},
@@ -460,6 +401,48 @@ TEST_F(XmlGauges, HostileCabinetsGiveFindings) {
         EXPECT_THAT(findings_[0].file, HasSubstr(cabinet.first)) << findings_[0].message;
     }
     EXPECT_EQ(findings_[0].item, "2147483632 bytes");
+}
+
+// A quote cannot be handed to the cabinet reader: the gauge could not be
+// checked, and the finding says why.
+TEST_F(XmlGauges, QuotesInCabinetNamesLeaveTheGaugeUnchecked) {
+    Write(panel_ + "\\set.cab", MakeCabinet({Entry("Pa\"nel.xml", "<Gauge/>")}));
+    std::string bytes, file;
+    EXPECT_EQ(FindXmlGaugeBytes(panel_, "", "set", "Pa\"nel", &bytes, &file, &findings_), kXmlGaugeUnreadable);
+    ASSERT_EQ(findings_.size(), 1u);
+    EXPECT_EQ(findings_[0].level, kFindingError);
+    EXPECT_EQ(findings_[0].item, "Pa\"nel.xml");
+    EXPECT_THAT(findings_[0].message, HasSubstr("the entry's name holds a quote"));
+    EXPECT_THAT(findings_[0].message, HasSubstr("the gauge could not be checked"));
+    CabinetEntry entry;
+    ReadCabinetEntry(panel_ + "\\a\"b.cab", "Panel.xml", kMaxGaugeBytes, &entry);
+    EXPECT_THAT(entry.refused, HasSubstr("the cabinet's path holds a quote"));
+    EXPECT_FALSE(entry.found);
+}
+
+// Half the size the check accepts, one script of L: uses, half of them in
+// blocks: read and judged in seconds, each use placed in or out of its block.
+TEST_F(XmlGauges, AFourMegabyteGaugeIsCheckedInSeconds) {
+    const double kSeconds = 15;
+    const std::string piece = "(L:engine_rpm, number) 100 &gt; if{ 2 (&gt;L:demo_chime, number) } ";
+    std::string text = "<Gauge Name=\"Big\">\n<Update>";
+    size_t uses = 0;
+    for (; text.size() < 4 * 1024 * 1024; uses += 2) text += piece;
+    text += "1 (&gt;L:demo_chim, number)</Update>\n</Gauge>\n";
+    Write(panel_ + "\\big\\Big.xml", text);
+    ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(Check("big", "Big"));
+    double seconds = static_cast<double>(GetTickCount64() - start) / 1000;
+    EXPECT_LT(seconds, kSeconds);
+    ASSERT_EQ(findings_.size(), 1u);
+    EXPECT_EQ(findings_[0].item, "demo_chim");
+    EXPECT_TRUE(written_[0]);
+
+    std::vector<LVarUse> all = Uses(text);
+    ASSERT_EQ(all.size(), uses + 1);
+    EXPECT_FALSE(all[uses - 2].conditional);
+    EXPECT_TRUE(all[uses - 1].conditional);
+    EXPECT_FALSE(all[uses].conditional);
 }
 
 TEST_F(XmlGauges, UnreadableGaugesGiveOneFindingEach) {

@@ -151,8 +151,15 @@ void ReadCabinetEntry(const std::string& path, const std::string& name, size_t l
         entry->readerMissing = true;
         return;
     }
-    // Windows file names hold no quote, so quoting each argument is enough.
-    if (name.find('"') != std::string::npos || path.find('"') != std::string::npos) return;
+    // Each argument is passed in quotes: one holding a quote cannot be passed whole.
+    if (path.find('"') != std::string::npos) {
+        entry->refused = "the cabinet's path holds a quote (\"), which cannot be passed to the cabinet reader";
+        return;
+    }
+    if (name.find('"') != std::string::npos) {
+        entry->refused = "the entry's name holds a quote (\"), which cannot be passed to the cabinet reader";
+        return;
+    }
     std::string command = "\"" + reader + "\" \"" + path + "\" \"" + name + "\" " + std::to_string(limit);
     std::string output, why;
     if (!RunReader(reader, command, limit + kRecordsSlack, &output, &why)) {

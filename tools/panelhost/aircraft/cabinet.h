@@ -15,6 +15,7 @@ struct CabinetEntry {
     bool tooLarge = false;                 // it declares more than the limit: not read
     std::string damage;                    // why the cabinet could not be read to its end; empty when it could
     bool readerMissing = false;            // the cabinet reader was not found: nothing was read
+    std::string refused;                   // why the entry was not looked for at all; empty when it was
     std::vector<std::string> unsafeNames;  // entries whose names reach outside the cabinet (..\, \, C:)
 };
 

@@ -68,6 +68,10 @@ XmlGaugeLookup ReadFromCabinet(const std::string& cabinet, const std::string& en
             "is an entry named outside the cabinet's folder: the check reads nothing from it, but a tool that "
             "unpacks the cabinet would write outside the panel folder; rebuild the cabinet without it");
     *file = cabinet;
+    if (!entry.refused.empty()) {
+        AddFindingOnce(findings, kFindingError, cabinet, 0, entryName, entry.refused + ": the gauge could not be checked");
+        return kXmlGaugeUnreadable;
+    }
     if (entry.readerMissing) {
         AddFindingOnce(findings, kFindingError, cabinet, 0, kCabinetReader,
             "is missing beside panelhost, so this cabinet cannot be checked: install panelhost whole");

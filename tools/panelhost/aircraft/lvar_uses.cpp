@@ -28,19 +28,28 @@ std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenSta
     return text.substr(start, end - start);
 }
 
-// Whether OFFSET of an RPN script lies inside an if{ } or els{ } block.
-bool InBlock(const std::string& s, size_t offset) {
+// The if{ } / els{ } depth of an RPN script, followed forward through the
+// text: each character is counted once however many uses are asked about.
+struct BlockDepth {
+    const std::string& text;
+    size_t scanned = 0;
     int depth = 0;
-    for (size_t i = 0; i < offset && i < s.size(); ++i) {
-        if (s[i] == '{') ++depth;
-        else if (s[i] == '}' && depth > 0) --depth;
+
+    explicit BlockDepth(const std::string& s) : text(s) {}
+    // Whether OFFSET, at or after the last offset asked, lies inside a block.
+    bool InBlock(size_t offset) {
+        for (; scanned < offset && scanned < text.size(); ++scanned) {
+            if (text[scanned] == '{') ++depth;
+            else if (text[scanned] == '}' && depth > 0) --depth;
+        }
+        return depth > 0;
     }
-    return depth > 0;
-}
+};
 
 // Finds "(L:name[, unit])" and "(>L:name[, unit])" in an expanded script.
 void CollectUses(const GaugeScript& script, int index, std::vector<LVarUse>* uses) {
     const std::string& s = script.text;
+    BlockDepth blocks(s);
     for (size_t open = s.find('('); open != std::string::npos; open = s.find('(', open + 1)) {
         size_t i = open + 1;
         while (i < s.size() && IsBlank(s[i])) ++i;
@@ -82,7 +91,7 @@ void CollectUses(const GaugeScript& script, int index, std::vector<LVarUse>* use
         use.script = index;
         use.offset = open;
         use.role = script.role;
-        use.conditional = script.conditional || InBlock(s, open);
+        use.conditional = script.conditional || blocks.InBlock(open);
         uses->push_back(use);
     }
 }

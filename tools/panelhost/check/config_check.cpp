@@ -11,13 +11,11 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sharing.h"
-#include "tools/panelhost/check/slot_table_view.h"
 #include "tools/panelhost/check/sound_play.h"
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/slot_table_view.h"
 
 namespace {
-
-const int kControlVariables = 8;  // registered by the load before the slots' command variables
 
 // The variables of RESULT's slots, its global-commands variable and the others the module registered.
 void CollectVariables(const TableView& table, ConfigResult* result) {

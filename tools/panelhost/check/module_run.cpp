@@ -11,15 +11,6 @@ bool ReadModuleGauges(const Options& options, std::vector<std::string>* names) {
     return true;
 }
 
-std::string ModuleIniPath(int debugger) {
-    GaugeHeader* gauge = host::Gauge(debugger);
-    for (MouseRect* rect = gauge != nullptr ? gauge->mouse_rect : nullptr; rect != nullptr && rect->rect_type != kMouseRectEol;
-         ++rect)
-        if (rect->rect_type == kMouseRectUser && rect->mouse_function != nullptr)
-            return reinterpret_cast<const char*>(rect->mouse_function);
-    return "";
-}
-
 std::string JoinedBoxes(size_t from, const std::string& about) {
     std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
     std::string text;
@@ -28,11 +19,4 @@ std::string JoinedBoxes(size_t from, const std::string& about) {
         text += (text.empty() ? "" : "  then ") + BoxText(boxes[i]);
     }
     return text;
-}
-
-std::vector<std::string> LoadRegistrations(int loadFrame) {
-    std::vector<std::string> names;
-    for (const host::ServiceCall& call : host::CallsOf("register"))
-        if (call.frame == loadFrame) names.push_back(call.name);
-    return names;
 }

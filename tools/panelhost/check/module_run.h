@@ -1,5 +1,5 @@
-// The module run in the stand-in for the check: the gauges it exports, the
-// configuration path it took, the names it registered and the boxes it showed.
+// The module run in the stand-in for the check: the gauges it exports and
+// the boxes it showed (what it shows of itself: common/slot_table_view.h).
 #pragma once
 
 #include <stddef.h>
@@ -12,10 +12,5 @@
 // The gauges the module exports, by name; false (after a line on stderr)
 // when the module cannot be loaded.
 bool ReadModuleGauges(const Options& options, std::vector<std::string>* names);
-// The configuration path the module took, as its Debugger gauge's tooltip shows it.
-std::string ModuleIniPath(int debugger);
 // The boxes shown since FROM, those that name ABOUT when it is given.
 std::string JoinedBoxes(size_t from, const std::string& about = "");
-// Names the module registered in the frame LOADFRAME, in order: the control
-// variables of the load first.
-std::vector<std::string> LoadRegistrations(int loadFrame);

@@ -218,6 +218,12 @@ struct PanelRun {
             if (found == kXmlGaugeMissing) {
                 unfound.push_back(line);
                 ++unread;
+                // What the look-up met on its way (a cabinet's unsafe entries) is said
+                // here, or never: the list takes each finding once.
+                if (findings.size() > known) {
+                    Heading("cabinets met looking for %s  %s:%d", name.c_str(), panelCfg.c_str(), line.line);
+                    ReportAll(std::vector<Finding>(findings.begin() + static_cast<std::ptrdiff_t>(known), findings.end()));
+                }
                 continue;
             }
             ++xmlGauges;

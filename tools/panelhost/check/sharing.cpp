@@ -1,8 +1,8 @@
 #include "tools/panelhost/check/sharing.h"
 
 #include "tools/panelhost/check/report.h"
-#include "tools/panelhost/check/slot_table_view.h"
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/slot_table_view.h"
 
 void CheckSharing(IniLint* lint, const ConfigResult& result) {
     TableView table = ReadSlotTable();

@@ -7,9 +7,9 @@
 #include "tools/common/paths.h"
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
-#include "tools/panelhost/check/slot_table_view.h"
 #include "tools/panelhost/check/wav_format.h"
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/slot_table_view.h"
 
 namespace {
 
@@ -72,8 +72,8 @@ int PlayConfiguredSounds(IniLint* lint, const ConfigResult& result, const std::v
     for (size_t n = 0; n < result.configured.size(); ++n) {
         if (done[n]) continue;
         const std::string& variable = result.slotVars[static_cast<size_t>(result.configured[n])];
-        host::SetVariable(controls[0].c_str(), percent ? 0 : kSilentVolume);
-        host::SetVariable(controls[1].c_str(), 0);
+        host::SetVariable(controls[kVolumeVarIn].c_str(), percent ? 0 : kSilentVolume);
+        host::SetVariable(controls[kPanVarIn].c_str(), 0);
         size_t before = host::MessageBoxes().size();
         host::SetVariable(variable.c_str(), kPlayWithSettings);
         host::RunFrame();

@@ -62,6 +62,10 @@ int ReadOptions(int argc, char** argv, Options* options) {
             return Usage("--check takes a path, --sim-folder and --module only");
         return 0;
     }
+    if (options->listen && options->fast) {
+        fprintf(stderr, "panelhost: --listen runs at the simulator's rate, to be heard: --fast does not go with it\n");
+        return kExitUnusable;
+    }
     if (options->scenarioPath.empty())
         return Usage(options->listen ? "--listen takes an INI, a panel.cfg or an aircraft folder" : "no scenario given");
     return 0;

@@ -75,20 +75,23 @@ std::string BoxText(const host::MessageBoxRecord& box) { return "[" + Escaped(bo
 
 void TraceModule() {
     const std::vector<host::ServiceCall>& calls = host::Calls();
-    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
-    if (callsSeen > calls.size()) callsSeen = 0;  // the host was reset
+    const std::vector<host::MessageBoxRecord>& boxes = host::MessageBoxes();
+    size_t dropped = host::CallsDropped();
+    size_t logged = dropped + calls.size();
+    if (callsSeen > logged) callsSeen = 0;  // the host was reset
     if (boxesSeen > boxes.size()) boxesSeen = 0;
-    for (; callsSeen < calls.size(); ++callsSeen) {
+    if (callsSeen < dropped) callsSeen = dropped;  // dropped by someone else before they were traced
+    for (; callsSeen < logged; ++callsSeen) {
         for (; boxesSeen < boxes.size() && boxes[boxesSeen].callIndex <= callsSeen; ++boxesSeen)
             Event(boxes[boxesSeen].frame, "box", "%s", BoxText(boxes[boxesSeen]).c_str());
-        TraceCall(calls[callsSeen]);
+        TraceCall(calls[callsSeen - dropped]);
     }
     for (; boxesSeen < boxes.size(); ++boxesSeen)
         Event(boxes[boxesSeen].frame, "box", "%s", BoxText(boxes[boxesSeen]).c_str());
 }
 
 void TraceSkip() {
-    callsSeen = host::Calls().size();
+    callsSeen = host::CallsDropped() + host::Calls().size();
     boxesSeen = host::MessageBoxes().size();
 }
 

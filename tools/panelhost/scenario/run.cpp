@@ -74,13 +74,24 @@ std::string Number(double value) {
 // wrote since the last call to the run's set.
 void NoteModuleNames(Run* run) {
     const std::vector<host::ServiceCall>& calls = host::Calls();
-    if (run->callsNoted > calls.size()) run->callsNoted = 0;  // the host was reset
-    for (; run->callsNoted < calls.size(); ++run->callsNoted) {
-        const host::ServiceCall& call = calls[run->callsNoted];
+    size_t dropped = host::CallsDropped();
+    size_t logged = dropped + calls.size();
+    if (run->callsNoted > logged) run->callsNoted = 0;  // the host was reset
+    if (run->callsNoted < dropped) run->callsNoted = dropped;
+    for (; run->callsNoted < logged; ++run->callsNoted) {
+        const host::ServiceCall& call = calls[run->callsNoted - dropped];
         if (!call.name.empty() && (call.op == "register" || call.op == "find" || call.op == "get" ||
                                    call.op == "set" || call.op == "register_var"))
             run->touched.insert(Folded(call.name));
     }
+}
+
+// Traces what the module did since the last frame, notes its names, and
+// forgets it: the log holds no more than the calls since the frame before.
+void ForgetModuleCalls(Run* run) {
+    TraceModule();
+    NoteModuleNames(run);
+    host::DropCalls();
 }
 
 void Expect(Run* run, const Step& step) {
@@ -96,7 +107,7 @@ void Expect(Run* run, const Step& step) {
 
 void ExpectBox(Run* run, const Step& step) {
     ++run->expectations;
-    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    const std::vector<host::MessageBoxRecord>& boxes = host::MessageBoxes();
     if (run->boxesTaken >= boxes.size()) return Failure(run, step, "no box is queued");
     const host::MessageBoxRecord& box = boxes[run->boxesTaken++];
     std::string wanted = Expanded(*run, step.text[0]);
@@ -106,7 +117,7 @@ void ExpectBox(Run* run, const Step& step) {
 
 void ExpectNoBox(Run* run, const Step& step) {
     ++run->expectations;
-    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    const std::vector<host::MessageBoxRecord>& boxes = host::MessageBoxes();
     if (run->boxesTaken < boxes.size())
         Failure(run, step, Number(static_cast<double>(boxes.size() - run->boxesTaken)) + " queued, the oldest " +
                                BoxText(boxes[run->boxesTaken]));
@@ -257,7 +268,7 @@ bool IsEcho(StepKind kind) {
 
 // Every box that no expect-box took fails the run, unless it allows boxes.
 void FailUntakenBoxes(Run* run) {
-    std::vector<host::MessageBoxRecord> boxes = host::MessageBoxes();
+    const std::vector<host::MessageBoxRecord>& boxes = host::MessageBoxes();
     if (run->allowBoxes) return;
     for (size_t i = run->boxesTaken; i < boxes.size(); ++i) {
         ++run->failures;
@@ -299,6 +310,7 @@ void RunFrames(Run* run, int64_t count) {
             run->nextFrameDue = (run->nextFrameDue > now - kFrameMilliseconds ? run->nextFrameDue : now) +
                                 kFrameMilliseconds;
         }
+        ForgetModuleCalls(run);
         // As the simulator updates the gauges: the XML gauges' code before the module's pre-update.
         RunXmlGauges(run);
         host::RunFrame();

@@ -2,6 +2,7 @@
 // stand-in host, frame by frame.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,14 @@
 #include "tools/panelhost/common/common.h"
 #include "tools/panelhost/scenario/scenario.h"
 #include "tools/panelhost/scenario/xml_runner.h"
+
+// The last write an XML gauge made to a watched variable.
+struct GaugeWrite {
+    bool made = false;
+    double value = 0;
+    int frame = 0;    // as the trace numbers the gauge's `xml write` line
+    std::string by;   // the gauge and the place of its script
+};
 
 // A run of scenario lines against the module: a scenario file's, or those
 // typed at the console.
@@ -25,9 +34,10 @@ struct Run {
     int expectations = 0;
     int failures = 0;
     double nextFrameDue = 0;          // milliseconds on the performance counter
-    size_t callsNoted = 0;            // service calls whose names are in `touched`
+    size_t callsNoted = 0;            // service calls whose names are in `touched` (counting dropped ones)
     std::set<std::string> touched;    // folded names the module or an XML gauge used
     XmlPanel xml;                     // the aircraft's XML gauges
+    std::map<std::string, GaugeWrite> watched;  // folded names whose gauge writes are noted
 };
 
 // True, after a line on stderr for each, when steps cannot run with these options.

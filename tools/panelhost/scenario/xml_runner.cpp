@@ -31,7 +31,15 @@ std::string Place(const XmlGauge& gauge, const XmlScript& script, size_t token) 
     return gauge.file + ":" + std::to_string(line);
 }
 
-ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
+// Notes a write of the script to a variable the run watches.
+void NoteWatchedWrite(Run* run, const XmlGauge& gauge, const XmlScript& script, const std::string& name, double value) {
+    auto watched = run->watched.find(Folded(name));
+    if (watched == run->watched.end()) return;
+    watched->second = {true, value, host::Frame(),
+                       "the XML gauge " + gauge.name + " (its script at " + Place(gauge, script, 0) + ")"};
+}
+
+ScriptWorld WorldOf(Run* run, XmlGauge* gauge, const XmlScript& script) {
     ScriptWorld world;
     world.readL = [run](const std::string& name) {
         run->touched.insert(Folded(name));
@@ -39,12 +47,13 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
         if (!host::VariableExists(name.c_str())) host::RegisterVariable(name.c_str());
         return host::VariableValue(name.c_str());
     };
-    world.writeL = [run](const std::string& name, double value) {
+    world.writeL = [run, gauge, &script](const std::string& name, double value) {
         run->touched.insert(Folded(name));
         if (!host::VariableExists(name.c_str())) host::RegisterVariable(name.c_str());
         double before = host::VariableValue(name.c_str());
         host::SetVariable(name.c_str(), value);
         if (before != value) Say("xml write", "%s = %.10g (was %.10g)", name.c_str(), value, before);
+        if (!run->watched.empty()) NoteWatchedWrite(run, *gauge, script, name, value);
     };
     world.sendKey = [run](const std::string& event, double parameter) { SendScriptKey(run, event, parameter); };
     world.unsetRead = [](char kind, const std::string& name) {
@@ -61,7 +70,7 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
 // it; a script that cannot go on stops the gauge, said once.
 void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::string& mouseEvent = "") {
     if (gauge->stopped || script.code.tokens.empty()) return;
-    ScriptWorld world = WorldOf(run, gauge);
+    ScriptWorld world = WorldOf(run, gauge, script);
     world.mouseEvent = mouseEvent;
     std::string problem;
     size_t offset = 0;
