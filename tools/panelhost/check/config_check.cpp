@@ -34,7 +34,7 @@ void CollectVariables(const TableView& table, ConfigResult* result) {
 // A control variable's name as the module reads it: at most 129 characters,
 // the default when the key is missing or empty.
 std::string ControlName(const std::string& iniPath, const char* key, const char* defaultName) {
-    char name[kControlNameChars + 1] = {};
+    char name[kControlNameChars] = {};
     GetPrivateProfileStringA("Config", key, defaultName, name, sizeof name, iniPath.c_str());
     return name[0] != '\0' ? std::string(name) : std::string(defaultName);
 }

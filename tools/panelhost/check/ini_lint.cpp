@@ -155,7 +155,7 @@ void IniLint::CheckVolumeUnits(int soundCount) {
     for (const CfgEntry& entry : sounds->entries) {
         long slot = SlotNumber(entry.key, "Sound");
         if (slot < 0 || slot >= soundCount || !SameName(entry.key, SlotKey("Sound", static_cast<int>(slot)))) continue;
-        std::string value = entry.value.substr(0, kEntryChars);
+        std::string value = entry.value.substr(0, kEntryCharsRead);
         size_t comma = value.find(',');
         if (comma == std::string::npos) continue;
         double volume = strtod(value.c_str() + comma + 1, nullptr);
