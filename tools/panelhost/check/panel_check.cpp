@@ -10,6 +10,7 @@
 
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/aircraft/parameter.h"
+#include "tools/panelhost/check/command_loss.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/xml_gauges.h"
@@ -180,7 +181,7 @@ struct PanelRun {
 
     // Every XML gauge once, in the order the panel names them.
     void CheckXmlGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules,
-                        std::vector<bool>* written) {
+                        std::vector<bool>* written, std::vector<PanelWrite>* writes) {
         std::set<std::string> seen;
         size_t xmlGauges = 0;
         // One list for the panel: the faults of a cabinet that several gauges
@@ -197,7 +198,8 @@ struct PanelRun {
             }
             size_t known = findings.size();
             XmlGaugeLookup found =
-                CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
+                CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings,
+                              writes);
             if (found == kXmlGaugeCompiled) {
                 ++unread;
                 continue;
@@ -266,9 +268,16 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
     std::vector<bool> written(run.vars.size(), false);
-    run.CheckXmlGauges(lines, modules, &written);
+    std::vector<PanelWrite> writes;
+    run.CheckXmlGauges(lines, modules, &written, &writes);
     run.ReportUnfound();
     if (!run.config.ran) return;
+    std::vector<Finding> lost;
+    CheckCommandLoss(writes, run.vars, run.config.volumeIn, run.config.panIn, &lost);
+    if (!lost.empty()) {
+        Heading("the scripts of panel %s together", panelCfg.c_str());
+        ReportAll(lost);
+    }
     ReportUnkeyedSlots(run.config, &written);
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);

@@ -9,7 +9,7 @@ namespace {
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|4|5|6|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] [--sim-folder DIR] SCENARIO\n"
-    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH]\n"
+    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--sim-version V] [--module PATH]\n"
     "       panelhost --listen [--sim-folder DIR] [options as above] INI|PANEL.CFG|AIRCRAFT-FOLDER\n"
     "       panelhost --version\n";
 
@@ -34,7 +34,6 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->simFolder = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
-            others = true;
             if (VersionArchitecture(options->simVersion) == kArchUnknown && options->simVersion != "none")
                 return Usage("--sim-version takes 10, 9, 1 (32-bit), 4, 5, 6 (64-bit) or none");
         } else if (strcmp(arg, "--simconnect") == 0) {
@@ -59,7 +58,7 @@ int ReadOptions(int argc, char** argv, Options* options) {
     }
     if (!options->checkConfig.empty()) {
         if (!options->scenarioPath.empty() || others)
-            return Usage("--check takes a path, --sim-folder and --module only");
+            return Usage("--check takes a path, --sim-folder, --sim-version and --module only");
         return 0;
     }
     if (options->listen && options->fast) {
