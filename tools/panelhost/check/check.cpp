@@ -10,6 +10,7 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/panel_check.h"
 #include "tools/panelhost/check/report.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {
@@ -51,6 +52,9 @@ int RunCheck(const Options& options) {
         return kExitUnusable;
     }
 
+    if (!options.reportPath.empty())
+        SoundMapStart(path, isAircraft ? path + "\\aircraft.cfg" : SameName(name, "aircraft.cfg") ? path : "",
+                      place.simFolder, options.modulePath);
     Heading("simulator folder %s", place.simFolder.c_str());
     // The simulator runs in its folder: WAV paths that start with a dot are relative to it.
     if (!SetCurrentDirectoryA(place.simFolder.c_str()))
@@ -75,5 +79,8 @@ int RunCheck(const Options& options) {
         ConfigResult result;
         CheckConfiguration(options, path, &result);
     }
-    return ReportSummary();
+    int status = ReportSummary();
+    // The page never changes what the check printed or its status, unless it cannot be written.
+    if (!options.reportPath.empty() && !WriteSoundMap(options.reportPath)) return kExitUnusable;
+    return status;
 }

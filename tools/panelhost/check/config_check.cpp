@@ -10,6 +10,7 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sharing.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/slot_table_view.h"
 #include "tools/panelhost/check/sound_play.h"
 #include "tools/panelhost/common/names.h"
@@ -68,6 +69,8 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         lint.CheckSlotKeys("LVars", "Lvar", table.soundCount);
         lint.CheckNumbers(table.soundCount);
         CollectVariables(table, result);
+        result->loadTable = table;
+        result->percentVolumes = host::VariableValue("Old Volume Control") != 0;
         for (int slot = 0; slot < table.soundCount; ++slot) {
             char value[2];  // whether the entry is there at all
             std::string key = SlotKey("Sound", slot);
@@ -98,6 +101,7 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         }
     }
     fflush(stdout);
+    SoundMapConfiguration(*result);
     host::KillGauges();
     host::StopModule();
     host::UnloadModule();

@@ -12,6 +12,7 @@
 #include "tools/panelhost/aircraft/parameter.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/report.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/xml_gauges.h"
 #include "tools/panelhost/common/names.h"
 
@@ -134,9 +135,11 @@ struct PanelRun {
                 ReportError(panelCfg, line.line, line.container,
                             "no " + line.container + ".gau or " + line.container + ".dll in " + panelFolder + " or " +
                                 place.gaugesFolder + ": the simulator loads no module for it; put the module there");
+                SoundMapModule(line.container, found, false);
                 found = panelFolder + "\\" + line.container + ".gau";  // where the paths would be taken from
             } else {
                 Note("module %s", found.c_str());
+                SoundMapModule(line.container, found, true);
             }
             modules[Folded(line.container)] = found;
         }
@@ -252,6 +255,7 @@ struct PanelRun {
 void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
                 const std::vector<std::string>& moduleGauges) {
     Heading("panel %s", panelCfg.c_str());
+    SoundMapPanel(panelCfg);
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
     PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, false, 0};
@@ -259,6 +263,7 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
+    if (run.configChecked) SoundMapPanelConfiguration(run.config.iniPath);
     std::vector<bool> written(run.vars.size(), false);
     run.CheckXmlGauges(lines, modules, &written);
     run.ReportUnfound();

@@ -17,6 +17,7 @@ const size_t kBufferOffset = 820;
 #endif
 const size_t kLoadedOffset = 4;
 const size_t kFailedOffset = 20;
+const size_t kVolumeOffset = 24;
 const size_t kWavPathOffset = 32;
 const size_t kVarNameOffset = 296;
 const int32_t kMaxSlots = 1000;  // MaxSounds as the module clamps it
@@ -47,6 +48,7 @@ TableView ReadSlotTable() {
             int32_t failed;
             memcpy(&failed, record + kFailedOffset, sizeof failed);
             slot.failed = failed != 0;
+            memcpy(&slot.volume, record + kVolumeOffset, sizeof slot.volume);
             memcpy(&slot.buffer, record + kBufferOffset, sizeof slot.buffer);
             if (i == count) table.globalVariable = slot.variable;
             else table.slots.push_back(slot);

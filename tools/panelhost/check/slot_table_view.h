@@ -16,6 +16,7 @@ struct SlotView {
     std::string variable;
     bool loaded;
     bool failed;
+    int32_t volume;    // in hundredths of a decibel
     uintptr_t buffer;  // the module's pointer, whole
 };
 

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "tools/panelhost/aircraft/lvar_uses.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {
@@ -229,14 +230,16 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
 // Reads the scripts of the gauge held in BYTES, FILE naming it, and judges them.
 void CheckGaugeText(const std::string& file, const std::string& bytes, const std::vector<ModuleVariable>& vars,
                     std::vector<bool>* written, std::vector<Finding>* findings) {
-    std::vector<LVarUse> uses;
+    std::vector<GaugeScript> scripts;
     ScriptProblem problem;
-    if (!ReadGaugeScripts(bytes, &uses, &problem)) {
+    if (!ReadGaugeScriptList(bytes, &scripts, &problem)) {
         std::string advice = problem.gaugeLoads ? ": the check cannot read this gauge's scripts; simplify its macros"
                                                 : ": the simulator does not load this gauge; correct the file";
         AddFindingOnce(findings, kFindingError, file, problem.line, problem.item, problem.what + advice);
         return;
     }
+    std::vector<LVarUse> uses = CollectLVarUses(scripts);
+    SoundMapWrites(file, scripts, uses);
     JudgeUses(file, uses, vars, written, findings);
 }
 
@@ -248,6 +251,7 @@ XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& 
     written->resize(vars.size(), false);
     std::string bytes, file;
     XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, container, gauge, &bytes, &file, findings);
+    SoundMapGauge(container, gauge, found, file);
     if (found == kXmlGaugeUnreadable) return kXmlGaugeChecked;
     if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings);
     return found;
