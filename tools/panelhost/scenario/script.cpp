@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/script_number.h"
 
 namespace {
 
@@ -51,14 +52,11 @@ const Word kWords[] = {
     {"rng", kRange}, {"case", kCase},
 };
 
+// A number token whose value is finite.
 bool ParseNumberWord(const std::string& word, double* value) {
-    if (word.empty()) return false;
-    char first = word[0];
-    if (!(first >= '0' && first <= '9') && first != '.' && !((first == '-' || first == '+') && word.size() > 1))
-        return false;
-    char* end = nullptr;
-    double parsed = strtod(word.c_str(), &end);
-    if (*end != '\0' || !isfinite(parsed)) return false;
+    if (!IsScriptNumber(word)) return false;
+    double parsed = ScriptNumberValue(word);
+    if (!isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include "engine/key_events.h"
 #include "host/host.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/scenario/runner.h"
@@ -19,10 +20,10 @@ struct SoundKey {
     uint32_t id;
 };
 const SoundKey kSoundKeys[] = {
-    {"SOUND_TOGGLE", 65552},
-    {"SOUND_SET", 65692},
-    {"SOUND_ON", 66062},
-    {"SOUND_OFF", 66063},
+    {"SOUND_TOGGLE", kKeySoundToggle},
+    {"SOUND_SET", kKeySoundSet},
+    {"SOUND_ON", kKeySoundOn},
+    {"SOUND_OFF", kKeySoundOff},
 };
 
 std::string Place(const XmlGauge& gauge, const XmlScript& script, size_t token) {
