@@ -223,7 +223,7 @@ std::string CodeText(const std::string& value, bool global) {
     const char* meaning = nullptr;
     if (end != nullptr && *end == '\0' && number == static_cast<long>(number))
         meaning = global ? GlobalMeaning(static_cast<long>(number)) : CommandMeaning(static_cast<long>(number));
-    return "<code>" + Html(value) + "</code>" + (meaning != nullptr ? std::string(" (") + meaning + ")" : "");
+    return "<code>" + Html(value) + "</code> (" + (meaning != nullptr ? meaning : "not a command: ignored") + ")";
 }
 
 struct PageWriter {
