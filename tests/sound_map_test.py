@@ -260,6 +260,13 @@ def example_aircraft(work):
     check_players(root, page_path, {"0": os.path.join(sounds, "chime.wav"), "1": os.path.join(sounds, "engine.wav"),
                                     "2": os.path.join(sounds, "click.wav")}, name)
     check_findings_listed(root, out, name)
+    # The configuration on its own: its rows, no gauges to tell who writes them.
+    ini_page = os.path.join(work, "ini.html")
+    status, _, _ = same_run(["--check", windows(os.path.join(aircraft, "sound.ini"))], ini_page, "example INI")
+    if os.path.isfile(ini_page):
+        ini_rows = rows_of(read_page(ini_page, "example INI"))
+        check(set(ini_rows) == set(rows) and not [r for r in ini_rows.values() if "unwritten" in r.classes()],
+              "example INI: rows %s" % sorted(ini_rows))
     text = root.text()
     for fact in ("kvo_sound Example", "[fltsim.0]", "kvo_sound.gau", "32-bit", "PCM 16-bit", "-600"):
         check(fact in text, "example: the page does not say %r" % fact)

@@ -11,8 +11,8 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sharing.h"
-#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/slot_table_view.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/sound_play.h"
 #include "tools/panelhost/common/names.h"
 

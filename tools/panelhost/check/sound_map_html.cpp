@@ -295,9 +295,13 @@ struct PageWriter {
         out += "</p>\n";
     }
 
-    void Drivers(const MapSound& sound) {
+    // GAUGESREAD: a panel's gauges were read for the configuration (not so
+    // for an INI file checked on its own).
+    void Drivers(const MapSound& sound, bool gaugesRead) {
         bool global = sound.slot < 0;
-        if (sound.writers.empty()) {
+        if (!gaugesRead) {
+            out += "<p class=\"muted\">No panel's gauges were read: the configuration was checked on its own</p>\n";
+        } else if (sound.writers.empty()) {
             out += "<p class=\"stand\">No gauge writes " + Html(sound.variable) +
                    (global ? ": the global commands are never given" : ": this sound never plays");
             if (unreadGauges > 0)
@@ -369,11 +373,11 @@ struct PageWriter {
         out += "</td>\n";
     }
 
-    void SoundRow(const MapSound& sound, size_t configuration) {
+    void SoundRow(const MapSound& sound, size_t configuration, bool gaugesRead) {
         bool global = sound.slot < 0;
         std::string id = "c" + std::to_string(configuration + 1) + "-" + (global ? "global" : "s" + std::to_string(sound.slot));
         out += "<tr id=\"" + id + "\" class=\"sound" + (global ? " global" : "") +
-               (sound.writers.empty() ? " unwritten" : "") + "\" data-slot=\"" +
+               (gaugesRead && sound.writers.empty() ? " unwritten" : "") + "\" data-slot=\"" +
                (global ? "global" : std::to_string(sound.slot)) + "\" data-variable=\"" + Html(sound.variable) + "\">\n";
         if (global) {
             out += "<td class=\"slot\"><span class=\"key\">Global commands</span><br><code class=\"var\">" +
@@ -385,7 +389,7 @@ struct PageWriter {
             Wav(sound);
         }
         out += "<td class=\"drivers\">";
-        Drivers(sound);
+        Drivers(sound, gaugesRead);
         out += "</td>\n</tr>\n";
     }
 
@@ -407,17 +411,18 @@ struct PageWriter {
         }
         size_t unwritten = 0;
         for (const MapSound& sound : config.sounds) unwritten += sound.writers.empty() ? 1 : 0;
-        out += "<br>" + std::to_string(config.sounds.size()) + " configured sound" +
-               (config.sounds.size() == 1 ? "" : "s") + ", " + std::to_string(unwritten) + " that no gauge writes" +
-               (config.ran ? "" : "; the module did not play them") + "</p>\n";
+        out += "<br>" + std::to_string(config.sounds.size()) + " configured sound" + (config.sounds.size() == 1 ? "" : "s");
+        if (!config.panels.empty()) out += ", " + std::to_string(unwritten) + " that no gauge writes";
+        out += std::string(config.ran ? "" : "; the module did not play them") + "</p>\n";
         if (config.percentVolumes)
             out += "<p>A volume in this file is in percent: after the load the module takes the gauges' volume "
                    "variables in percent too (\"Old Volume Control\" is 1).</p>\n";
         out += "<table class=\"sounds\">\n<colgroup><col class=\"c-slot\"><col class=\"c-wav\"><col class=\"c-listen\">"
                "<col class=\"c-drivers\"></colgroup>\n<thead><tr><th>Sound and variable</th><th>WAV file</th>"
                "<th>Listen</th><th>Who drives it</th></tr></thead>\n<tbody>\n";
-        for (const MapSound& sound : config.sounds) SoundRow(sound, index);
-        SoundRow(config.global, index);
+        bool gaugesRead = !config.panels.empty();
+        for (const MapSound& sound : config.sounds) SoundRow(sound, index, gaugesRead);
+        SoundRow(config.global, index, gaugesRead);
         out += "</tbody>\n</table>\n";
         if (!config.unplayed.empty()) {
             out += "<h3>Writes nobody plays</h3>\n";
