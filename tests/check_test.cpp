@@ -288,7 +288,12 @@ TEST_F(TwinAircraft, CorrectlyBoundPassesWithMissingGaugesAsOneWarning) {
     EXPECT_THAT(out_, HasSubstr(": SimGPS!GPS_500 (line 17), Magnetic_Compass!Magnetic_Compass (line 18), "
                                 "Stack_Avionics!Transponder (line 34). Their L:Var writes could not be read"));
     EXPECT_THAT(out_, HasSubstr("--sim-folder"));
-    EXPECT_THAT(out_, HasSubstr("check: 0 errors, 1 warning"));
+    // Its gear horn loops only where its own remembered state changes: a
+    // flight that starts with the gear up and the throttle back loses it.
+    EXPECT_THAT(LineWith(out_, "Gear Horn.xml:5: twin_gear_horn: 2 is written only where the state kept in "
+                               "twin_gear_horn_on changes"),
+                HasSubstr("WARNING "));
+    EXPECT_THAT(out_, HasSubstr("check: 0 errors, 2 warnings"));
 }
 
 TEST_F(TwinAircraft, MisboundFindsWhatSilencesOrBreaksItsSounds) {

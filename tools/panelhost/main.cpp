@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "host/host.h"
+#include "tools/panelhost/check/install.h"
 #include "tools/panelhost/common/common.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
         printf("panelhost (kvo_sound) %s\n", KVO_VERSION);
         return kExitOk;
     }
-    return LaunchHost(argc, argv);
+    return LaunchHost(argc, argv, PrepareCheckLaunch);
 #else
     return RunHost(argc, argv);
 #endif

@@ -26,6 +26,33 @@ bool LooksLikeText(const std::string& text) {
     return controls * 20 <= text.size();
 }
 
+// UTF-16 without a byte-order mark: ASCII text with every other byte 0.
+bool LooksLikeUnmarkedUtf16(const std::string& text) {
+    if (text.size() < 4) return false;
+    size_t zeros[2] = {0, 0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\0') ++zeros[i % 2];
+    size_t half = text.size() / 2;
+    return (zeros[0] * 10 >= half * 9 && zeros[1] == 0) || (zeros[1] * 10 >= half * 9 && zeros[0] == 0);
+}
+
+// UTF-16 text after its byte-order mark, in the system's ANSI code page, as
+// the simulator's and the module's profile reading hands it on.
+void Utf16ToAnsi(std::string* text) {
+    bool little = text->compare(0, 2, "\xFF\xFE") == 0;
+    std::wstring wide;
+    for (size_t i = 2; i + 1 < text->size(); i += 2) {
+        unsigned char first = static_cast<unsigned char>((*text)[i]), second = static_cast<unsigned char>((*text)[i + 1]);
+        wide.push_back(static_cast<wchar_t>(little ? first | (second << 8) : (first << 8) | second));
+    }
+    text->clear();
+    if (wide.empty()) return;
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return;
+    text->assign(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], size, nullptr, nullptr);
+}
+
 // The line without its comment.
 std::string WithoutComment(const std::string& line, bool cfgComments) {
     if (!cfgComments) return Trimmed(line).compare(0, 1, ";") == 0 ? std::string() : line;
@@ -57,19 +84,26 @@ TextState ReadTextFile(const std::string& path, std::string* text) {
     if (tooLarge) return kTextTooLarge;
     if (failed) return kTextUnreadable;
     if (text->compare(0, 3, "\xEF\xBB\xBF") == 0) text->erase(0, 3);
-    if (text->compare(0, 2, "\xFF\xFE") == 0 || text->compare(0, 2, "\xFE\xFF") == 0) return kTextUtf16;
+    if (text->compare(0, 2, "\xFF\xFE") == 0 || text->compare(0, 2, "\xFE\xFF") == 0) Utf16ToAnsi(text);
+    else if (LooksLikeUnmarkedUtf16(*text)) return kTextUtf16;
     if (Trimmed(*text).empty()) return kTextEmpty;
     return LooksLikeText(*text) ? kTextOk : kTextBinary;
 }
 
-const char* TextStateMeaning(TextState state) {
+const char kTextEncodingRule[] =
+    "save it as ANSI (the system's code page, Windows-1252 on a western system) or as UTF-16 with a byte-order "
+    "mark (Notepad's \"Unicode\"); UTF-8 reads the same only while it holds nothing beyond ASCII";
+
+std::string TextStateMeaning(TextState state) {
     switch (state) {
     case kTextOk: return "is text";
     case kTextMissing: return "does not exist";
     case kTextFolder: return "is a folder, not a file";
     case kTextEmpty: return "is empty";
     case kTextBinary: return "is not a text file";
-    case kTextUtf16: return "is saved as UTF-16; save it as plain text (ANSI or UTF-8)";
+    case kTextUtf16:
+        return std::string("is saved as UTF-16 without a byte-order mark, which is read as ANSI text and found empty; ") +
+               kTextEncodingRule;
     case kTextTooLarge: return "is larger than 4 MB, far more than any such file holds";
     default: return "cannot be read";
     }

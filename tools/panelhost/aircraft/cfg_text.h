@@ -17,13 +17,19 @@ struct CfgSection {
     std::vector<CfgEntry> entries;
 };
 
+// The one rule for the encoding of panel.cfg, aircraft.cfg, sim.cfg and the
+// sound INI: what the simulator and the module, as advice ("save it as ...").
+extern const char kTextEncodingRule[];
+
 enum TextState { kTextOk, kTextMissing, kTextFolder, kTextEmpty, kTextBinary, kTextUtf16, kTextTooLarge, kTextUnreadable };
 
-// Reads a whole text file (a UTF-8 byte-order mark dropped), refusing one
-// that is not text or larger than the check reads.
+// Reads a whole text file as the profile functions read it: ANSI, or UTF-16
+// with a byte-order mark (turned into the ANSI code page); a UTF-8 mark is
+// dropped. Refuses one that is not text, UTF-16 without a mark (kTextUtf16)
+// or larger than the check reads.
 TextState ReadTextFile(const std::string& path, std::string* text);
 // Why a file in that state cannot be used, e.g. "is a folder".
-const char* TextStateMeaning(TextState state);
+std::string TextStateMeaning(TextState state);
 // The sections of an INI-like text. With cfgComments, "//" and ";" start a
 // comment anywhere on a line (aircraft.cfg, panel.cfg); without, only a line
 // that begins with ";" is one (the profile functions' rule).

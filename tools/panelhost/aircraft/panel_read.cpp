@@ -36,7 +36,7 @@ bool IsNumbered(const std::string& name, const char* word) {
 
 // Each variation's panel of the aircraft folder, each distinct panel once.
 std::vector<std::string> AircraftPanels(const std::string& aircraftFolder, std::vector<Finding>* findings) {
-    std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
+    std::string aircraftCfg = AircraftCfgOf(aircraftFolder);
     std::string text;
     std::vector<std::string> panels;
     if (!ReadText(aircraftCfg, "the aircraft configuration", &text, findings)) return panels;
@@ -65,6 +65,12 @@ std::vector<std::string> AircraftPanels(const std::string& aircraftFolder, std::
 }
 
 }  // namespace
+
+std::string AircraftCfgOf(const std::string& aircraftFolder) {
+    std::string aircraftCfg = aircraftFolder + "\\aircraft.cfg";
+    std::string simCfg = aircraftFolder + "\\sim.cfg";
+    return !IsFile(aircraftCfg) && IsFile(simCfg) ? simCfg : aircraftCfg;
+}
 
 std::string FollowAlias(const std::string& panelCfg, std::vector<Finding>* findings) {
     std::string current = panelCfg;
@@ -95,7 +101,7 @@ std::vector<std::string> PanelConfigsOf(const std::string& path, std::vector<Fin
     while (full.size() > 3 && (full.back() == '\\' || full.back() == '/')) full.pop_back();
     std::string name = full.substr(full.find_last_of("\\/") + 1);
     if (IsFolder(full)) return AircraftPanels(full, findings);
-    if (SameName(name, "aircraft.cfg")) return AircraftPanels(FolderOf(full), findings);
+    if (SameName(name, "aircraft.cfg") || SameName(name, "sim.cfg")) return AircraftPanels(FolderOf(full), findings);
     std::string panel = FollowAlias(full, findings);
     return panel.empty() ? std::vector<std::string>() : std::vector<std::string>{panel};
 }

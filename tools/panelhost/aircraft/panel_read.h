@@ -27,6 +27,11 @@ struct PanelGauge {
 // found (as errors) and the aliases followed (as notes), in order.
 std::vector<std::string> PanelConfigsOf(const std::string& path, std::vector<Finding>* findings = nullptr);
 
+// The file that describes the simulated object in AIRCRAFTFOLDER:
+// aircraft.cfg, or sim.cfg where there is no aircraft.cfg (ground vehicles,
+// boats), with the same sections; aircraft.cfg's path when neither is there.
+std::string AircraftCfgOf(const std::string& aircraftFolder);
+
 // The panel.cfg that panelCfg's alias leads to (itself without one); "" when
 // it leads nowhere, with the reason in FINDINGS when given.
 std::string FollowAlias(const std::string& panelCfg, std::vector<Finding>* findings = nullptr);

@@ -7,54 +7,43 @@
 
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/check/config_check.h"
+#include "tools/panelhost/check/install.h"
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/panel_check.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 
-namespace {
-
-// The folder that holds the nearest "SimObjects" (or older "Aircraft") folder
-// above the aircraft folder, or "" when there is none.
-std::string SimFolderAbove(const std::string& aircraftFolder) {
-    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
-         folder = FolderOf(folder)) {
-        std::string name = folder.substr(folder.find_last_of('\\') + 1);
-        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
-    }
-    return "";
-}
-
-}  // namespace
-
 int RunCheck(const Options& options) {
     std::string path = FullPath(options.checkConfig);
     while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
     std::string name = path.substr(path.find_last_of('\\') + 1);
-    bool isAircraft = IsFolder(path) && IsFile(path + "\\aircraft.cfg");
-    // The aircraft folder: the path itself, above a panel folder, or beside an INI file.
-    std::string aircraftFolder = isAircraft ? path
-                                 : SameName(name, "panel.cfg") ? FolderOf(FolderOf(path))
-                                                               : FolderOf(path);
+    bool isAircraft = IsFolder(path) && IsFile(AircraftCfgOf(path));
+    // Which module the simulator loads and which simulator it is decide the module the check runs.
+    InstallFacts install = ReadInstall(options);
+    SetCheckedInstall(install);
+    if (!options.reportPath.empty()) {
+        bool cfg = SameName(name, "aircraft.cfg") || SameName(name, "sim.cfg");
+        SoundMapStart(path, isAircraft ? AircraftCfgOf(path) : cfg ? path : "", install.simFolder);
+    }
+    ReportInstall(install);
+    Options run = options;
+    run.modulePath = install.runModule;
+    run.simVersion = install.hostVersion;
     CheckPlace place;
-    place.simFolder = !options.simFolder.empty() ? FullPath(options.simFolder) : SimFolderAbove(aircraftFolder);
-    if (place.simFolder.empty()) place.simFolder = FullPath(".");
+    place.simFolder = install.simFolder;
     place.gaugesFolder = place.simFolder + "\\Gauges";
 
     // The module's own gauge names; a module that cannot be loaded stops the check.
     std::vector<std::string> moduleGauges;
-    if (!ReadModuleGauges(options, &moduleGauges)) return kExitUnusable;
+    if (!ReadModuleGauges(run, &moduleGauges)) return kExitUnusable;
     bool hasSound = false;
     for (const std::string& gauge : moduleGauges) hasSound = hasSound || gauge == "Sound";
     if (!hasSound) {
-        fprintf(stderr, "panelhost: the module %s has no Sound gauge\n", options.modulePath.c_str());
+        fprintf(stderr, "panelhost: the module %s has no Sound gauge\n", run.modulePath.c_str());
         return kExitUnusable;
     }
 
-    if (!options.reportPath.empty())
-        SoundMapStart(path, isAircraft ? path + "\\aircraft.cfg" : SameName(name, "aircraft.cfg") ? path : "",
-                      place.simFolder, options.modulePath);
     Heading("simulator folder %s", place.simFolder.c_str());
     // The simulator runs in its folder: WAV paths that start with a dot are relative to it.
     if (!SetCurrentDirectoryA(place.simFolder.c_str()))
@@ -64,20 +53,20 @@ int RunCheck(const Options& options) {
         ReportError(path, 0, "", "the path is " + std::to_string(path.size()) +
                                      " characters long: Windows programs, the simulator and the module among them, "
                                      "take at most 259; move it to a shorter path");
-    } else if (isAircraft || SameName(name, "aircraft.cfg") || SameName(name, "panel.cfg")) {
+    } else if (isAircraft || SameName(name, "aircraft.cfg") || SameName(name, "sim.cfg") || SameName(name, "panel.cfg")) {
         if (!SameName(name, "panel.cfg"))
-            Heading("aircraft %s", (isAircraft ? path + "\\aircraft.cfg" : path).c_str());
+            Heading("aircraft %s", (isAircraft ? AircraftCfgOf(path) : path).c_str());
         std::vector<Finding> findings;
         std::vector<std::string> panels = PanelConfigsOf(path, &findings);
         ReportAll(findings);
-        for (const std::string& panel : panels) CheckPanel(options, panel, place, moduleGauges);
+        for (const std::string& panel : panels) CheckPanel(run, panel, place, moduleGauges);
     } else if (IsFolder(path)) {
-        ReportError(path, 0, "", "a folder without aircraft.cfg: give an INI file, a panel.cfg or an "
-                                            "aircraft folder (the one that holds aircraft.cfg)");
+        ReportError(path, 0, "", "a folder without aircraft.cfg or sim.cfg: give an INI file, a panel.cfg or an "
+                                            "aircraft folder (the one that holds aircraft.cfg or sim.cfg)");
     } else {
         Heading("configuration %s", path.c_str());
         ConfigResult result;
-        CheckConfiguration(options, path, &result);
+        CheckConfiguration(run, path, &result);
     }
     int status = ReportSummary();
     // The page never changes what the check printed or its status, unless it cannot be written.

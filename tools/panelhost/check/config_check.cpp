@@ -32,6 +32,14 @@ void CollectVariables(const TableView& table, ConfigResult* result) {
     }
 }
 
+// A control variable's name as the module reads it: at most 129 characters,
+// the default when the key is missing or empty.
+std::string ControlName(const std::string& iniPath, const char* key, const char* defaultName) {
+    char name[kControlNameChars + 1] = {};
+    GetPrivateProfileStringA("Config", key, defaultName, name, sizeof name, iniPath.c_str());
+    return name[0] != '\0' ? std::string(name) : std::string(defaultName);
+}
+
 }  // namespace
 
 void CheckConfiguration(const Options& options, const std::string& iniPath, ConfigResult* result) {
@@ -68,9 +76,12 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         lint.CheckSlotKeys("Sounds", "Sound", table.soundCount);
         lint.CheckSlotKeys("LVars", "Lvar", table.soundCount);
         lint.CheckNumbers(table.soundCount);
+        lint.CheckVolumeUnits(table.soundCount);
         CollectVariables(table, result);
         result->loadTable = table;
         result->percentVolumes = host::VariableValue("Old Volume Control") != 0;
+        result->volumeIn = ControlName(iniPath, "VolumeVarIn", "kvo_lvchime_volume_in");
+        result->panIn = ControlName(iniPath, "PanVarIn", "kvo_lvchime_pan_in");
         for (int slot = 0; slot < table.soundCount; ++slot) {
             char value[2];  // whether the entry is there at all
             std::string key = SlotKey("Sound", slot);

@@ -17,6 +17,7 @@ struct ConfigResult {
     std::vector<std::string> slotVars;   // each slot's command variable, from the module's table
     std::string globalVar;               // the global-commands variable
     std::vector<std::string> otherVars;  // the other variables it registered
+    std::string volumeIn, panIn;         // the inputs that commands 3, 5, 7 and 8 read
     std::vector<int> configured;         // the slots with a [Sounds] entry
     std::vector<std::string> configuredKeys;  // their [Sounds] keys
     std::vector<int> configuredLines;         // and the lines of those keys, 0 when not found

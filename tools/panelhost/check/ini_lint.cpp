@@ -147,17 +147,53 @@ void IniLint::CheckNumbers(int soundCount) {
     }
 }
 
+void IniLint::CheckVolumeUnits(int soundCount) {
+    const CfgSection* sounds = FindSection(sections, "Sounds");
+    if (sounds == nullptr) return;
+    const CfgEntry* percent = nullptr;  // the first volume the module reads as a percentage
+    std::vector<const CfgEntry*> hundredths;
+    for (const CfgEntry& entry : sounds->entries) {
+        long slot = SlotNumber(entry.key, "Sound");
+        if (slot < 0 || slot >= soundCount || !SameName(entry.key, SlotKey("Sound", static_cast<int>(slot)))) continue;
+        std::string value = entry.value.substr(0, kEntryChars);
+        size_t comma = value.find(',');
+        if (comma == std::string::npos) continue;
+        double volume = strtod(value.c_str() + comma + 1, nullptr);
+        if (volume > 0) {
+            if (percent == nullptr) percent = &entry;
+        } else {
+            hundredths.push_back(&entry);
+        }
+    }
+    if (percent == nullptr) return;
+    std::string percentVolume = percent->value.substr(percent->value.find(','));
+    for (const CfgEntry* entry : hundredths) {
+        std::string volume = entry->value.substr(entry->value.find(','));
+        long hundredthsOfDb = strtol(volume.c_str() + 1, nullptr, 10);
+        if (hundredthsOfDb < -10000) hundredthsOfDb = -10000;
+        long inPercent = hundredthsOfDb / 100 + 100;
+        Warn(*entry, percent->key + "'s " + percentVolume + " is a percentage, which switches the module to percent "
+                     "volumes (\"Old Volume Control\" 1); this " + volume + " is read as hundredths of a decibel "
+                     "at the first load only: from the panel's next load on it is read as a percentage, " +
+                     (hundredthsOfDb == 0 ? std::string("silent instead of full") : std::string("silent")) +
+                     ". Write every volume of the file in one unit: ," + std::to_string(inPercent) + " in percent");
+    }
+}
+
 void IniLint::CheckEncoding(const std::string& text) {
     int line = FirstUtf8Line(text);
     if (line == 0) return;
     FILE* file = fopen(iniPath.c_str(), "rb");
     char bom[3] = {};
-    bool marked = file != nullptr && fread(bom, 1, 3, file) == 3 && memcmp(bom, "\xEF\xBB\xBF", 3) == 0;
+    size_t got = file != nullptr ? fread(bom, 1, 3, file) : 0;
     if (file != nullptr) fclose(file);
+    // A mark of either kind: the module's profile reading decodes the file.
+    bool marked = (got == 3 && memcmp(bom, "\xEF\xBB\xBF", 3) == 0) ||
+                  (got >= 2 && (memcmp(bom, "\xFF\xFE", 2) == 0 || memcmp(bom, "\xFE\xFF", 2) == 0));
     if (!marked)
         ReportWarning(iniPath, line, "",
                       "the file is saved as UTF-8 without a byte-order mark and holds letters beyond ASCII: the "
                       "module reads it in the system's ANSI code page, so a path or name with them (\"\xC3\xA9\" "
-                      "read as \"\xC3\x83\xC2\xA9\") is not what it looks like; save the file as ANSI "
-                      "(Windows-1252), or keep such letters out of its paths and names");
+                      "read as \"\xC3\x83\xC2\xA9\") is not what it looks like; " + std::string(kTextEncodingRule) +
+                          ", or keep such letters out of its paths and names");
 }

@@ -33,6 +33,10 @@ struct IniLint {
     void CheckSlotKeys(const char* sectionName, const char* prefix, int soundCount);
     // MaxSounds and ErrorFlag as the module reads them, against how they look.
     void CheckNumbers(int soundCount);
+    // Volumes of [Sounds] in both units: one percentage (above 0) switches the
+    // module to percent from the next load on, where a volume of 0 or below
+    // (hundredths of a decibel) is read as a percentage.
+    void CheckVolumeUnits(int soundCount);
     // TEXT, the file's text: letters beyond ASCII in UTF-8 without a byte-order mark.
     void CheckEncoding(const std::string& text);
 };

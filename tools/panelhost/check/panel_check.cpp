@@ -10,6 +10,7 @@
 
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/aircraft/parameter.h"
+#include "tools/panelhost/check/command_loss.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sound_map.h"
@@ -135,11 +136,9 @@ struct PanelRun {
                 ReportError(panelCfg, line.line, line.container,
                             "no " + line.container + ".gau or " + line.container + ".dll in " + panelFolder + " or " +
                                 place.gaugesFolder + ": the simulator loads no module for it; put the module there");
-                SoundMapModule(line.container, found, false);
                 found = panelFolder + "\\" + line.container + ".gau";  // where the paths would be taken from
             } else {
                 Note("module %s", found.c_str());
-                SoundMapModule(line.container, found, true);
             }
             modules[Folded(line.container)] = found;
         }
@@ -183,7 +182,7 @@ struct PanelRun {
 
     // Every XML gauge once, in the order the panel names them.
     void CheckXmlGauges(const std::vector<PanelGauge>& lines, const std::map<std::string, std::string>& modules,
-                        std::vector<bool>* written) {
+                        std::vector<bool>* written, std::vector<PanelWrite>* writes) {
         std::set<std::string> seen;
         size_t xmlGauges = 0;
         // One list for the panel: the faults of a cabinet that several gauges
@@ -200,7 +199,8 @@ struct PanelRun {
             }
             size_t known = findings.size();
             XmlGaugeLookup found =
-                CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings);
+                CheckXmlGauge(panelFolder, place.gaugesFolder, line.container, line.gauge, vars, written, &findings,
+                              writes);
             if (found == kXmlGaugeCompiled) {
                 ++unread;
                 continue;
@@ -265,9 +265,16 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     run.CollectVariables();
     if (run.configChecked) SoundMapPanelConfiguration(run.config.iniPath);
     std::vector<bool> written(run.vars.size(), false);
-    run.CheckXmlGauges(lines, modules, &written);
+    std::vector<PanelWrite> writes;
+    run.CheckXmlGauges(lines, modules, &written, &writes);
     run.ReportUnfound();
     if (!run.config.ran) return;
+    std::vector<Finding> lost;
+    CheckCommandLoss(writes, run.vars, run.config.volumeIn, run.config.panIn, &lost);
+    if (!lost.empty()) {
+        Heading("the scripts of panel %s together", panelCfg.c_str());
+        ReportAll(lost);
+    }
     ReportUnkeyedSlots(run.config, &written);
     for (size_t n = 0; n < run.config.configured.size(); ++n) {
         size_t var = static_cast<size_t>(run.config.configured[n]);

@@ -229,14 +229,12 @@ void SortFindings() {
 
 }  // namespace
 
-void SoundMapStart(const std::string& checked, const std::string& aircraftCfg, const std::string& simFolder,
-                   const std::string& moduleRun) {
+void SoundMapStart(const std::string& checked, const std::string& aircraftCfg, const std::string& simFolder) {
     collecting = true;
     page = SoundMapPage();
     page.checked = checked;
     page.aircraftCfg = aircraftCfg;
     page.simFolder = simFolder;
-    page.moduleRun = moduleRun;
     ReadVariations(aircraftCfg);
 }
 
@@ -249,13 +247,6 @@ void SoundMapPanel(const std::string& panelCfg) {
     currentPanel = panelCfg;
     currentPanelLines = ReadPanelGauges(panelCfg);
     page.panels.push_back(panelCfg);
-}
-
-void SoundMapModule(const std::string& container, const std::string& path, bool found) {
-    if (!collecting) return;
-    for (const MapModule& module : page.modules)
-        if (SameName(module.path, path)) return;
-    page.modules.push_back({container, path, found});
 }
 
 void SoundMapConfiguration(const ConfigResult& result) {

@@ -14,17 +14,13 @@
 #include "tools/panelhost/check/config_check.h"
 
 // Starts collecting: CHECKED is the path the check was given, AIRCRAFTCFG the
-// aircraft.cfg it leads to ("" when none), SIMFOLDER the simulator folder,
-// MODULERUN the module panelhost runs.
-void SoundMapStart(const std::string& checked, const std::string& aircraftCfg, const std::string& simFolder,
-                   const std::string& moduleRun);
+// aircraft.cfg (or sim.cfg) it leads to ("" when none), SIMFOLDER the
+// simulator folder. The module and the simulator are the check's install.
+void SoundMapStart(const std::string& checked, const std::string& aircraftCfg, const std::string& simFolder);
 // Each finding as the report prints it.
 void SoundMapFinding(const Finding& finding);
 // A panel begins; the gauges and writes that follow are its own.
 void SoundMapPanel(const std::string& panelCfg);
-// The module file the simulator would load for CONTAINER (FOUND false: where
-// it was looked for).
-void SoundMapModule(const std::string& container, const std::string& path, bool found);
 // A configuration checked; the current panel's own when a panel is checked.
 void SoundMapConfiguration(const ConfigResult& result);
 // The current panel's configuration, when it was checked with another panel.
@@ -79,11 +75,6 @@ struct MapConfiguration {
     std::vector<std::string> slotVars;   // every slot's variable, configured or not
     std::vector<std::string> otherVars;  // the module's control and status variables
 };
-struct MapModule {
-    std::string container;
-    std::string path;
-    bool found;
-};
 struct MapGauge {
     std::string panelCfg;
     int line;
@@ -98,10 +89,9 @@ struct MapVariation {
     std::string panel;  // panel= as written
 };
 struct SoundMapPage {
-    std::string checked, aircraftCfg, simFolder, moduleRun;
+    std::string checked, aircraftCfg, simFolder;
     std::vector<MapVariation> variations;
     std::vector<std::string> panels;
-    std::vector<MapModule> modules;
     std::vector<MapConfiguration> configurations;
     std::vector<MapGauge> gauges;
     std::vector<MapWrite> writes;

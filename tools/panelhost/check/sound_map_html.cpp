@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "tools/panelhost/check/install.h"
 #include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/wav_info.h"
 #include "tools/panelhost/common/common.h"
@@ -431,18 +432,42 @@ struct PageWriter {
         out += "</section>\n";
     }
 
-    void Module(const MapModule& module) {
-        out += "<li class=\"module\"><code>" + Html(module.path) + "</code> for <code>" + Html(module.container) +
-               "</code>: ";
-        if (!module.found) {
-            out += "<span class=\"stand\">not there</span></li>\n";
-            return;
+    static const char* ArchitectureText(Architecture architecture) {
+        return architecture == kArch64 ? "64-bit" : architecture == kArch32 ? "32-bit" : "of no known machine type";
+    }
+
+    // The module the simulator loads, the simulator, and the module the check ran.
+    void Install(const InstallFacts& install) {
+        const ModuleFileFacts& module = install.module;
+        out += "<tr><th>Module</th><td>";
+        if (!module.path.empty()) {
+            out += "<code>" + Html(module.path) + "</code>: " +
+                   (module.product.empty() ? std::string("no version resource") : Html(module.product)) +
+                   (module.version.empty() ? "" : " " + Html(module.version)) + ", " +
+                   ArchitectureText(module.architecture);
+            if (module.architecture != kArchUnknown)
+                out += std::string(", for the ") + ArchitectureText(module.architecture) + " simulators (" +
+                       (module.architecture == kArch64 ? "versions 4, 5 and 6" : "versions 10, 9 and 1") + ")";
+            out += "<div class=\"muted\">the file the simulator loads for <code>" + Html(install.moduleGauge) +
+                   "</code>, " + Html(install.modulePanel) + ":" + std::to_string(install.moduleLine) + "</div>";
+        } else {
+            out += "<span class=\"stand\">" +
+                   std::string(install.soundGaugeSeen ? "none in the panel folder or the Gauges folder"
+                                                      : "no Sound gauge names one") +
+                   "</span>";
         }
-        Architecture architecture = FileArchitecture(module.path);
-        out += architecture == kArch32   ? "32-bit, for the 32-bit simulators (versions 10, 9 and 1)"
-               : architecture == kArch64 ? "64-bit, for the 64-bit simulators (versions 4, 5 and 6)"
-                                         : "<span class=\"stand\">no 32- or 64-bit Windows module</span>";
-        out += "</li>\n";
+        out += "</td></tr>\n<tr><th>Simulator</th><td>";
+        if (install.simVersion == "none")
+            out += "without a version resource: either architecture";
+        else if (!install.simVersion.empty())
+            out += "version " + Html(install.simVersion) + " (" + ArchitectureText(install.simArchitecture) +
+                   "), from " + Html(install.simVersionFrom) +
+                   (install.program.version.empty() ? "" : ", file version " + Html(install.program.version));
+        else
+            out += "not known (give --sim-folder or --sim-version)";
+        out += "</td></tr>\n<tr><th>The check ran</th><td><code>" + Html(install.runModule) + "</code> in panelhost's " +
+               ArchitectureText(install.runArchitecture) + " host of version " + Html(install.hostVersion) +
+               "</td></tr>\n";
     }
 
     void Aircraft() {
@@ -461,12 +486,8 @@ struct PageWriter {
             out += "</ul></td></tr>\n";
         }
         out += "<tr><th>Simulator folder</th><td><code>" + Html(page.simFolder) + "</code></td></tr>\n";
-        out += "<tr><th>Module</th><td><ul>\n";
-        if (page.modules.empty()) {
-            out += "<li class=\"module\">run by panelhost: <code>" + Html(page.moduleRun) + "</code></li>\n";
-        }
-        for (const MapModule& module : page.modules) Module(module);
-        out += "</ul></td></tr>\n</table>\n</section>\n";
+        Install(CheckedInstall());
+        out += "</table>\n</section>\n";
     }
 
     void UnreadGauges() {

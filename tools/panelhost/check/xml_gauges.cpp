@@ -8,6 +8,7 @@
 #include <set>
 
 #include "tools/panelhost/aircraft/lvar_uses.h"
+#include "tools/panelhost/check/command_loss.h"
 #include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/script_number.h"
@@ -224,7 +225,7 @@ void JudgeUses(const std::string& file, const std::vector<LVarUse>& uses, const 
 
 // Reads the scripts of the gauge held in BYTES, FILE naming it, and judges them.
 void CheckGaugeText(const std::string& file, const std::string& bytes, const std::vector<ModuleVariable>& vars,
-                    std::vector<bool>* written, std::vector<Finding>* findings) {
+                    std::vector<bool>* written, std::vector<Finding>* findings, std::vector<PanelWrite>* writes) {
     std::vector<GaugeScript> scripts;
     ScriptProblem problem;
     if (!ReadGaugeScriptList(bytes, &scripts, &problem)) {
@@ -236,18 +237,19 @@ void CheckGaugeText(const std::string& file, const std::string& bytes, const std
     std::vector<LVarUse> uses = CollectLVarUses(scripts);
     SoundMapWrites(file, scripts, uses);
     JudgeUses(file, uses, vars, written, findings);
+    if (writes != nullptr) CollectPanelWrites(file, scripts, uses, writes);
 }
 
 }  // namespace
 
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder, const std::string& container,
                    const std::string& gauge, const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
-                   std::vector<Finding>* findings) {
+                   std::vector<Finding>* findings, std::vector<PanelWrite>* writes) {
     written->resize(vars.size(), false);
     std::string bytes, file;
     XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, container, gauge, &bytes, &file, findings);
     SoundMapGauge(container, gauge, found, file);
     if (found == kXmlGaugeUnreadable) return kXmlGaugeChecked;
-    if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings);
+    if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings, writes);
     return found;
 }

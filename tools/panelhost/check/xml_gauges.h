@@ -7,6 +7,8 @@
 
 #include "tools/panelhost/aircraft/gauge_lookup.h"
 
+struct PanelWrite;
+
 // A variable of the module's, as the configuration names it.
 enum ModuleVarKind {
     kVarCommand,         // a slot's command variable: takes the codes 0 to 11
@@ -28,7 +30,9 @@ struct ModuleVariable {
 // <container>.gau or .dll comes first in each folder. Without an XML gauge
 // the only findings are about unsafe entry names of a cabinet the look-up read.
 // A gauge found but unreadable is reported and returns kXmlGaugeChecked.
+// WRITES, when given, receives the gauge's writes, for judging the panel's
+// scripts against each other.
 XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& gaugesFolder,
                    const std::string& container, const std::string& gauge,
                    const std::vector<ModuleVariable>& vars, std::vector<bool>* written,
-                   std::vector<Finding>* findings);
+                   std::vector<Finding>* findings, std::vector<PanelWrite>* writes = nullptr);

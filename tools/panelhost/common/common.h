@@ -16,6 +16,9 @@ namespace host {
 struct MessageBoxRecord;
 }
 
+// What a module or a program is built for, from its PE header's machine type.
+enum Architecture { kArchUnknown, kArch32, kArch64 };
+
 struct Options {
     std::string modulePath;
     std::string scenarioPath;
@@ -30,6 +33,9 @@ struct Options {
     bool quiet = false;
     bool traceAll = false;
     bool listen = false;      // --listen: scenarioPath is the INI, panel.cfg or aircraft folder
+    // The launcher, for --check without --module: the architecture of the
+    // module the check runs (the install decides it); unknown otherwise.
+    Architecture hostArchitecture = kArchUnknown;
 };
 
 // Exit statuses.
@@ -42,11 +48,10 @@ const int kExitUnusable = 2;   // the scenario or the command line cannot be use
 int ReadOptions(int argc, char** argv, Options* options);
 // panelhost.exe: runs the host program the options ask for, of the
 // module's architecture, with the same arguments, and returns its exit
-// status.
-int LaunchHost(int argc, char** argv);
+// status. PREPARE, when given, may set the host's architecture and version
+// from what the options point at (the check's install).
+int LaunchHost(int argc, char** argv, void (*prepare)(Options*) = nullptr);
 
-// What a module or a program is built for, from its PE header's machine type.
-enum Architecture { kArchUnknown, kArch32, kArch64 };
 Architecture FileArchitecture(const std::string& path);  // unknown: no PE file of x86 or x86-64
 Architecture OwnArchitecture();
 // The simulators of these versions: 10, 9 and 1 are 32-bit, 4, 5 and 6

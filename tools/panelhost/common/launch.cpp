@@ -18,7 +18,7 @@ const char* VersionsOf(Architecture architecture) {
 // The host program's folder under panelhost\, or "" (after one line on
 // stderr) when the options ask for a host that cannot run the module.
 std::string HostVariant(const Options& options) {
-    Architecture module = options.moduleGiven ? FileArchitecture(options.modulePath) : kArchUnknown;
+    Architecture module = options.moduleGiven ? FileArchitecture(options.modulePath) : options.hostArchitecture;
     Architecture version = VersionArchitecture(options.simVersion);
     if (module != kArchUnknown && version != kArchUnknown && module != version) {
         fprintf(stderr, "panelhost: %s is a %s module; --sim-version %s is a %s simulator (give %s)\n",
@@ -60,10 +60,11 @@ void MakeInheritable(DWORD which) {
 
 }  // namespace
 
-int LaunchHost(int argc, char** argv) {
+int LaunchHost(int argc, char** argv, void (*prepare)(Options*)) {
     Options options;
     int status = ReadOptions(argc, argv, &options);
     if (status != 0) return status;
+    if (prepare != nullptr) prepare(&options);
 
     std::string variant = HostVariant(options);
     if (variant.empty()) return kExitUnusable;

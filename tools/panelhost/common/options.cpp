@@ -9,7 +9,8 @@ namespace {
 const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|4|5|6|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] [--sim-folder DIR] SCENARIO\n"
-    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--module PATH] [--report FILE.html]\n"
+    "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--sim-version V] [--module PATH]\n"
+    "                 [--report FILE.html]\n"
     "       panelhost --listen [--sim-folder DIR] [options as above] INI|PANEL.CFG|AIRCRAFT-FOLDER\n"
     "       panelhost --version\n";
 
@@ -36,7 +37,6 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->simFolder = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
             options->simVersion = argv[++i];
-            others = true;
             if (VersionArchitecture(options->simVersion) == kArchUnknown && options->simVersion != "none")
                 return Usage("--sim-version takes 10, 9, 1 (32-bit), 4, 5, 6 (64-bit) or none");
         } else if (strcmp(arg, "--simconnect") == 0) {
@@ -61,7 +61,7 @@ int ReadOptions(int argc, char** argv, Options* options) {
     }
     if (!options->checkConfig.empty()) {
         if (!options->scenarioPath.empty() || others)
-            return Usage("--check takes a path, --sim-folder, --module and --report only");
+            return Usage("--check takes a path, --sim-folder, --sim-version, --module and --report only");
         return 0;
     }
     if (!options->reportPath.empty()) return Usage("--report goes with --check");
