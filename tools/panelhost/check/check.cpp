@@ -11,6 +11,7 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/panel_check.h"
 #include "tools/panelhost/check/report.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 
 int RunCheck(const Options& options) {
@@ -21,6 +22,10 @@ int RunCheck(const Options& options) {
     // Which module the simulator loads and which simulator it is decide the module the check runs.
     InstallFacts install = ReadInstall(options);
     SetCheckedInstall(install);
+    if (!options.reportPath.empty()) {
+        bool cfg = SameName(name, "aircraft.cfg") || SameName(name, "sim.cfg");
+        SoundMapStart(path, isAircraft ? AircraftCfgOf(path) : cfg ? path : "", install.simFolder);
+    }
     ReportInstall(install);
     Options run = options;
     run.modulePath = install.runModule;
@@ -63,5 +68,8 @@ int RunCheck(const Options& options) {
         ConfigResult result;
         CheckConfiguration(run, path, &result);
     }
-    return ReportSummary();
+    int status = ReportSummary();
+    // The page never changes what the check printed or its status, unless it cannot be written.
+    if (!options.reportPath.empty() && !WriteSoundMap(options.reportPath)) return kExitUnusable;
+    return status;
 }

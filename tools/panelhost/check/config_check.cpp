@@ -11,6 +11,7 @@
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/sharing.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/sound_play.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/slot_table_view.h"
@@ -75,6 +76,8 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         lint.CheckNumbers(table.soundCount);
         lint.CheckVolumeUnits(table.soundCount);
         CollectVariables(table, result);
+        result->loadTable = table;
+        result->percentVolumes = host::VariableValue("Old Volume Control") != 0;
         result->volumeIn = ControlName(iniPath, "VolumeVarIn", "kvo_lvchime_volume_in");
         result->panIn = ControlName(iniPath, "PanVarIn", "kvo_lvchime_pan_in");
         for (int slot = 0; slot < table.soundCount; ++slot) {
@@ -107,6 +110,7 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
         }
     }
     fflush(stdout);
+    SoundMapConfiguration(*result);
     host::KillGauges();
     host::StopModule();
     host::UnloadModule();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/panelhost/common/slot_table_view.h"
 #include "tools/panelhost/common/common.h"
 
 // What the module made of one configuration file.
@@ -22,6 +23,8 @@ struct ConfigResult {
     std::vector<int> configuredLines;         // and the lines of those keys, 0 when not found
     std::vector<int> unkeyed;                 // slots without a [Sounds] entry whose default file is missing
     std::vector<std::string> unkeyedPaths;    // those default files
+    TableView loadTable;                      // the slot table as the load left it, before any play
+    bool percentVolumes = false;              // the load switched the gauges' volumes to percent
 };
 
 // Checks the INI file at iniPath (a full path) through the module: the file

@@ -13,6 +13,7 @@
 #include "tools/panelhost/check/command_loss.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/report.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/check/xml_gauges.h"
 #include "tools/panelhost/common/names.h"
 
@@ -260,6 +261,7 @@ struct PanelRun {
 void CheckPanel(const Options& options, const std::string& panelCfg, const CheckPlace& place,
                 const std::vector<std::string>& moduleGauges) {
     Heading("panel %s", panelCfg.c_str());
+    SoundMapPanel(panelCfg);
     std::string text;
     if (!ReadCheckedText(panelCfg, "the panel configuration", &text)) return;
     PanelRun run = {options, place, panelCfg, FolderOf(panelCfg), moduleGauges, {}, false, {}, false, {}, {}, false, 0};
@@ -267,6 +269,7 @@ void CheckPanel(const Options& options, const std::string& panelCfg, const Check
     std::map<std::string, std::string> modules = run.FindModuleFiles(lines);
     run.CheckModuleGauges(lines, modules);
     run.CollectVariables();
+    if (run.configChecked) SoundMapPanelConfiguration(run.config.iniPath);
     std::vector<bool> written(run.vars.size(), false);
     std::vector<PanelWrite> writes;
     run.CheckXmlGauges(lines, modules, &written, &writes);

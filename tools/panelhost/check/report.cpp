@@ -6,6 +6,7 @@
 #include <stdio.h>
 
 #include "tools/panelhost/aircraft/cfg_text.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/common.h"
 
 namespace {
@@ -22,6 +23,7 @@ void PrintLine(const char* indent, const char* format, va_list args) {
 
 // Every finding, the XML gauges' too, prints this one way.
 void Report(const Finding& finding) {
+    SoundMapFinding(finding);
     if (finding.level == kFindingNote) {
         std::string where = finding.file + (finding.line > 0 ? ":" + std::to_string(finding.line) : "");
         printf("  %s: %s%s%s\n", where.c_str(), finding.item.c_str(), finding.item.empty() ? "" : ": ",

@@ -9,6 +9,7 @@
 
 #include "tools/panelhost/aircraft/lvar_uses.h"
 #include "tools/panelhost/check/command_loss.h"
+#include "tools/panelhost/check/sound_map.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/common/script_number.h"
 
@@ -234,6 +235,7 @@ void CheckGaugeText(const std::string& file, const std::string& bytes, const std
         return;
     }
     std::vector<LVarUse> uses = CollectLVarUses(scripts);
+    SoundMapWrites(file, scripts, uses);
     JudgeUses(file, uses, vars, written, findings);
     if (writes != nullptr) CollectPanelWrites(file, scripts, uses, writes);
 }
@@ -246,6 +248,7 @@ XmlGaugeLookup CheckXmlGauge(const std::string& panelFolder, const std::string& 
     written->resize(vars.size(), false);
     std::string bytes, file;
     XmlGaugeLookup found = FindXmlGaugeBytes(panelFolder, gaugesFolder, container, gauge, &bytes, &file, findings);
+    SoundMapGauge(container, gauge, found, file);
     if (found == kXmlGaugeUnreadable) return kXmlGaugeChecked;
     if (found == kXmlGaugeChecked) CheckGaugeText(file, bytes, vars, written, findings, writes);
     return found;

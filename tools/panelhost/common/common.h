@@ -24,6 +24,7 @@ struct Options {
     std::string scenarioPath;
     std::string checkConfig;  // --check: an INI file, a panel.cfg or an aircraft folder
     std::string simFolder;    // --sim-folder: the simulator's folder
+    std::string reportPath;   // --report: the check's sound map page, a full path
     bool moduleGiven = false;
     std::string simVersion;  // empty: the module's architecture's default, 10 or 6
     bool simConnect = false;

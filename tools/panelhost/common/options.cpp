@@ -10,6 +10,7 @@ const char kUsage[] =
     "usage: panelhost [--sim-version 10|9|1|4|5|6|none] [--simconnect] [--module PATH] [--no-window]\n"
     "                 [--fast] [--quiet] [--trace-all] [--sim-folder DIR] SCENARIO\n"
     "       panelhost --check INI|PANEL.CFG|AIRCRAFT-FOLDER [--sim-folder DIR] [--sim-version V] [--module PATH]\n"
+    "                 [--report FILE.html]\n"
     "       panelhost --listen [--sim-folder DIR] [options as above] INI|PANEL.CFG|AIRCRAFT-FOLDER\n"
     "       panelhost --version\n";
 
@@ -30,6 +31,8 @@ int ReadOptions(int argc, char** argv, Options* options) {
             options->moduleGiven = true;
         } else if (strcmp(arg, "--check") == 0 && hasValue) {
             options->checkConfig = argv[++i];
+        } else if (strcmp(arg, "--report") == 0 && hasValue) {
+            options->reportPath = FullPath(argv[++i]);
         } else if (strcmp(arg, "--sim-folder") == 0 && hasValue) {
             options->simFolder = argv[++i];
         } else if (strcmp(arg, "--sim-version") == 0 && hasValue) {
@@ -58,13 +61,14 @@ int ReadOptions(int argc, char** argv, Options* options) {
     }
     if (!options->checkConfig.empty()) {
         if (!options->scenarioPath.empty() || others)
-            return Usage("--check takes a path, --sim-folder, --sim-version and --module only");
+            return Usage("--check takes a path, --sim-folder, --sim-version, --module and --report only");
         return 0;
     }
     if (options->listen && options->fast) {
         fprintf(stderr, "panelhost: --listen runs at the simulator's rate, to be heard: --fast does not go with it\n");
         return kExitUnusable;
     }
+    if (!options->reportPath.empty()) return Usage("--report goes with --check");
     if (options->scenarioPath.empty())
         return Usage(options->listen ? "--listen takes an INI, a panel.cfg or an aircraft folder" : "no scenario given");
     return 0;
