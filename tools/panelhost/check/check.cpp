@@ -5,27 +5,13 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tools/panelhost/aircraft/gauge_lookup.h"
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/panel_check.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/common/names.h"
-
-namespace {
-
-// The folder that holds the nearest "SimObjects" (or older "Aircraft") folder
-// above the aircraft folder, or "" when there is none.
-std::string SimFolderAbove(const std::string& aircraftFolder) {
-    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
-         folder = FolderOf(folder)) {
-        std::string name = folder.substr(folder.find_last_of('\\') + 1);
-        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
-    }
-    return "";
-}
-
-}  // namespace
 
 int RunCheck(const Options& options) {
     std::string path = FullPath(options.checkConfig);
