@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "fault_control.h"
 #include "module/module_state.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
 #include "tests/white_box.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

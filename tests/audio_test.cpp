@@ -12,8 +12,8 @@
 #include "engine/pre_update.h"
 #include "engine/silencing.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
 #include "tests/white_box.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

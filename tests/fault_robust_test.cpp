@@ -14,7 +14,7 @@
 
 #include "fault_control.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 #include "tools/panelhost/scenario/scenario.h"
 #include "tools/panelhost/scenario/script.h"
 
@@ -87,6 +87,10 @@ TEST(ScenarioReader, GoodLines) {
     EXPECT_EQ(avar.name, "GENERAL ENG RPM:1");
     EXPECT_EQ(avar.value, 2400.5);
     EXPECT_EQ(Parsed("avar \"A:ENG COMBUSTION:2\" 1").name, "ENG COMBUSTION:2");  // the letter as scripts write it
+    EXPECT_EQ(avar.text[0], "A");
+    Step cvar = Parsed("avar \"C:fs9gps:WaypointIndex\" 3");
+    EXPECT_EQ(cvar.text[0], "C");
+    EXPECT_EQ(cvar.name, "fs9gps:WaypointIndex");
     Step click = Parsed("click Switches 3");
     EXPECT_EQ(click.kind, kStepClickGauge);
     EXPECT_EQ(click.name, "Switches");
@@ -176,7 +180,7 @@ TEST(ScenarioReader, WholeScenarioKeepsLineNumbers) {
 // A script run against a store of its own: L: variables in a map, the
 // events it sends in a list.
 struct ScriptRun {
-    std::map<std::string, double> lvars, avars, gvars;
+    std::map<std::string, double> lvars, avars, cvars, gvars;
     std::vector<std::string> keys;
     std::vector<std::string> unset;
     ScriptWorld world;
@@ -186,8 +190,9 @@ struct ScriptRun {
         world.sendKey = [this](const std::string& name, double value) {
             keys.push_back(name + "=" + std::to_string(static_cast<int>(value)));
         };
-        world.unsetA = [this](const std::string& name) { unset.push_back(name); };
+        world.unsetRead = [this](char kind, const std::string& name) { unset.push_back(kind + (":" + name)); };
         world.avars = &avars;
+        world.cvars = &cvars;
         world.gvars = &gvars;
     }
     // The number left on top, or NaN when the script does not compile or run.
@@ -202,21 +207,66 @@ struct ScriptRun {
     }
 };
 
+struct ScriptCase {
+    const char* script;
+    double top;
+};
+
 TEST(ScriptLanguage, ArithmeticComparisonsAndLogic) {
     ScriptRun run;
-    struct Case { const char* script; double top; } cases[] = {
+    ScriptCase cases[] = {
         {"1 2 +", 3}, {"7 2 -", 5}, {"3 4 *", 12}, {"9 2 /", 4.5}, {"9 4 %", 1}, {"2 10 pow", 1024},
         {"5 neg", -5}, {"5 /-/", -5}, {"5 ++", 6}, {"5 --", 4},
+        {"7 2 div", 3}, {"-7 2 div", -3}, {"3 sqr", 9}, {"16 sqrt", 4}, {"0 exp", 1}, {"1 ln", 0},
+        {"1000 log", 3}, {"100 lg", 2}, {"-8 3 pow", -512},
         {"2 2 ==", 1}, {"2 3 !=", 1}, {"3 2 >", 1}, {"3 2 <", 0}, {"2 2 >=", 1}, {"3 2 <=", 0},
         {"3 2 &gt;", 1}, {"2 3 &lt;=", 1},
-        {"1 0 and", 0}, {"1 0 or", 1}, {"1 1 &&", 1}, {"0 0 ||", 0}, {"0 !", 1}, {"2 !", 0},
+        {"1 0 and", 0}, {"1 0 or", 1}, {"1 1 &&", 1}, {"0 0 ||", 0}, {"0 !", 1}, {"2 !", 0}, {"3 not", 0},
         {"12 10 &", 8}, {"12 3 |", 15}, {"12 10 ^", 6}, {"1 4 <<", 16}, {"16 2 >>", 4}, {"0 ~", -1},
+        {"-1 63 <<", -9223372036854775808.0}, {"12.9 10.2 &amp;", 8},
         {"3 8 min", 3}, {"3 8 max", 8}, {"-4.5 abs", 4.5}, {"2.7 flr", 2}, {"2.1 ceil", 3}, {"2.5 near", 3},
+        {"-2.7 int", -2}, {"-2.7 flr", -3}, {"-5 sgn", -1}, {"0 sgn", 0}, {"0.2 sgn", 1},
+        {"1 eps", 2.220446049250313e-16},
         {"5 1 10 rng", 1}, {"11 1 10 rng", 0},
-        {"30 25 20 10 4 2 case", 25}, {"30 25 20 10 4 0 case 1 +", 11},
-        {"'on' 'on' ==", 1}, {"'on' 'off' ==", 0},
+        {"0x1F", 31}, {"0xff 0X0f &", 15}, {"-0x10", -16}, {".5 1e3 *", 500}, {"true", 1}, {"false 1 +", 1},
+        {"10 20 1 ?", 20}, {"10 20 0 ?", 10},
+        {"'on' 'on' ==", 1}, {"'on' 'off' ==", 0}, {"'on' 'off' !=", 1},
     };
-    for (const Case& c : cases) EXPECT_EQ(run.Top(c.script), c.top) << c.script;
+    for (const ScriptCase& c : cases) EXPECT_EQ(run.Top(c.script), c.top) << c.script;
+}
+
+TEST(ScriptLanguage, Angles) {
+    ScriptRun run;
+    const double pi = 3.14159265358979323846;
+    ScriptCase cases[] = {
+        {"pi", pi}, {"180 dgrd", pi}, {"pi rddg", 180}, {"-90 dnor", 270}, {"370 dnor", 10}, {"720 d360", 0},
+        {"-1 rnor", 2 * pi - 1}, {"pi 3 * rnor", pi},
+        {"0 sin", 0}, {"0 cos", 1}, {"pi 4 / tan", 1}, {"pi 4 / tg", 1}, {"pi 4 / ctg", 1},
+        {"1 asin", pi / 2}, {"1 acos", 0}, {"1 atg", pi / 4},
+        {"1 0 atg2", pi / 2}, {"0 -1 atg2", pi},  // y x atg2: the top is x
+    };
+    for (const ScriptCase& c : cases) EXPECT_NEAR(run.Top(c.script), c.top, 1e-12) << c.script;
+    // The same seed gives the same sequence, each from 0 up to 1.
+    EXPECT_EQ(run.Top("7 seed rand 7 seed rand =="), 1);
+    EXPECT_EQ(run.Top("rand d 0 >= r 1 < and"), 1);
+}
+
+TEST(ScriptLanguage, Strings) {
+    ScriptRun run;
+    run.world.mouseEvent = "LeftSingle";
+    ScriptCase cases[] = {
+        {"'ab' 'cd' scat 'abcd' ==", 1}, {"'n' 1 scat 'n1' ==", 1}, {"'v' 2.5 scat 'v2.5' ==", 1},
+        {"'abc' 'abc' scmp", 0}, {"'abc' 'abd' scmp", -1}, {"'b' 'a' scmp", 1}, {"'ABC' 'abc' scmp", -1},
+        {"'ABC' 'abc' scmi", 0}, {"'abd' 'ABC' scmi", 1},
+        {"'hello' 'll' sstr", 2}, {"'hello' 'x' sstr", -1},
+        {"'hello' 'o' schr", 4}, {"'hello' 108 schr", 2}, {"'hello' 'z' schr", -1},
+        {"'abcdef' 2 3 ssub 'cde' ==", 1}, {"'abc' 1 9 ssub 'bc' ==", 1}, {"'abc' 5 1 ssub '' ==", 1},
+        {"'abc' 1 symb 'b' ==", 1}, {"65 chr 'A' ==", 1}, {"'A' ord", 65}, {"'hello' slen", 5},
+        {"'MiXed' lc 'mixed' ==", 1}, {"'MiXed' uc 'MIXED' ==", 1}, {"'mIXED wORD' cap 'Mixed word' ==", 1},
+        {"'x' 'y' 1 ? 'y' ==", 1},
+        {"(M:Event) 'LeftSingle' scmp 0 == if{ 7 } els{ 8 }", 7},
+    };
+    for (const ScriptCase& c : cases) EXPECT_EQ(run.Top(c.script), c.top) << c.script;
 }
 
 TEST(ScriptLanguage, StackRegistersAndBlocks) {
@@ -225,6 +275,7 @@ TEST(ScriptLanguage, StackRegistersAndBlocks) {
     EXPECT_EQ(run.Top("1 2 p"), 1);
     EXPECT_EQ(run.Top("8 2 r /"), 0.25);
     EXPECT_EQ(run.Top("1 2 3 c 9"), 9);
+    EXPECT_EQ(run.Top("5 2 b -"), -3);  // b copies the value under the top: 5 2 5
     EXPECT_EQ(run.Top("7 s3 p 1 l3 +"), 8);
     EXPECT_EQ(run.Top("7 sp49 l49 l49 *"), 49);
     EXPECT_EQ(run.Top("1 if{ 10 } els{ 20 }"), 10);
@@ -233,6 +284,23 @@ TEST(ScriptLanguage, StackRegistersAndBlocks) {
     EXPECT_EQ(run.Top("1 1 if{ 0 if{ 5 } els{ 6 } 1 + } els{ 7 }"), 7);  // nested: 6 + 1
     EXPECT_EQ(run.Top("1 if{ 2 quit } 3"), 2);
     EXPECT_EQ(run.Top("1 if{2}els{3}"), 2);
+    EXPECT_EQ(run.Top("30 25 20 10 4 2 case"), 25);  // the value pushed last is index 0
+    EXPECT_EQ(run.Top("30 25 20 10 4 0 case 1 +"), 11);
+    EXPECT_EQ(run.Top("'a' 'b' 2 1.7 case 'a' =="), 1);
+}
+
+TEST(ScriptLanguage, LabelsAndJumps) {
+    ScriptRun run;
+    ScriptCase cases[] = {
+        {"0 :1 1 + d 5 < if{ g1 }", 5},                // a loop back to its label
+        {"1 if{ 10 g2 20 } 30 :2 2 *", 20},           // out of an if{ block, past its }
+        {"1 if{ 3 g1 } els{ 4 } :1 1 +", 4},          // out of the if{ part: its els{ is not run
+        {"0 if{ 3 g1 } els{ 4 g1 } :1 1 +", 5},       // out of the els{ part
+        {"5 g9 1 :9", 5},                             // to a label that ends the script
+        {"g4 :3 7 quit :4 g3", 7},                    // forward, then back
+        {"0 :1 1 + d 3 < if{ g1 } :1 100 +", 103},     // two labels :1: the first is taken
+    };
+    for (const ScriptCase& c : cases) EXPECT_EQ(run.Top(c.script), c.top) << c.script;
 }
 
 TEST(ScriptLanguage, VariablesAndEvents) {
@@ -247,30 +315,55 @@ TEST(ScriptLanguage, VariablesAndEvents) {
     run.Top("(G:Var1) ! d (>G:Var1) if{ 1 (>L:click) (>K:TOGGLE_SOUND) } 5 (>K:SOUND_ON)");
     EXPECT_EQ(run.gvars["var1"], 1);
     EXPECT_EQ(run.lvars["click"], 1);
-    ASSERT_EQ(run.keys.size(), 2u);
-    EXPECT_EQ(run.keys[0], "TOGGLE_SOUND=0");
-    EXPECT_EQ(run.keys[1], "SOUND_ON=5");
-    // An A: variable never set reads 0, and says so once.
+    // An event's parameter is the value on top, its fraction dropped; a negative one as it is.
+    run.Top("2.9 (>K:SOUND_SET) -1 (>K:AP_ALT_VAR_SET_ENGLISH)");
+    EXPECT_EQ(run.keys, (std::vector<std::string>{"TOGGLE_SOUND=0", "SOUND_ON=5", "SOUND_SET=2",
+                                                  "AP_ALT_VAR_SET_ENGLISH=-1"}));
+    // An A: or C: variable never set reads 0, and says so once.
     EXPECT_EQ(run.Top("(A:ENG COMBUSTION:2, bool) (A:ENG COMBUSTION:2, bool) +"), 0);
-    EXPECT_EQ(run.unset, std::vector<std::string>{"ENG COMBUSTION:2"});
+    EXPECT_EQ(run.Top("(C:fs9gps:FlightPlanWaypoints, number) (C:FS9GPS:flightplanwaypoints) +"), 0);
+    EXPECT_EQ(run.unset, (std::vector<std::string>{"A:ENG COMBUSTION:2", "C:fs9gps:FlightPlanWaypoints"}));
+    // C: variables as the scenario set them, and written by scripts.
+    run.cvars["fs9gps:waypointindex"] = 3;
+    EXPECT_EQ(run.Top("(C:fs9gps:WaypointIndex, number) 1 + d (>C:fs9gps:WaypointIndex, number)"), 4);
+    EXPECT_EQ(run.cvars["fs9gps:waypointindex"], 4);
     // A macro's text keeps the blanks and line breaks of its definition.
     EXPECT_EQ(run.Top("3 (>\n      L:spaced, number\n    ) (\n L:spaced, number\n )"), 3);
-    run.world.absoluteTime = 12.5;
-    EXPECT_EQ(run.Top("(P:ABSOLUTE TIME, seconds)"), 12.5);
+    // The clock: 1 day, 1 hour, 1 minute and 1.5 seconds into the run, which starts at midnight.
+    run.world.absoluteTime = 90061.5;
+    ScriptCase clock[] = {
+        {"(P:ABSOLUTE TIME, seconds)", 90061.5}, {"(E:ABSOLUTE TIME, seconds)", 90061.5},
+        {"(E:SIMULATION TIME)", 90061.5}, {"(E:LOCAL TIME, seconds)", 3661.5},
+        {"(E:ZULU TIME, hours)", 3661.5 / 3600}, {"(P:local time, minutes)", 61.025},
+    };
+    for (const ScriptCase& c : clock) EXPECT_DOUBLE_EQ(run.Top(c.script), c.top) << c.script;
+    // The mouse in click code.
+    run.world.mouseEvent = "LeftSingle";
+    run.world.mouseX = 12;
+    run.world.mouseY = 34;
+    EXPECT_EQ(run.Top("(M:X) (M:Y) +"), 46);
 }
 
 TEST(ScriptLanguage, WhatItDoesNotKnowIsNamed) {
     struct Case { const char* script; const char* token; size_t offset; } refused[] = {
-        {"1 2 scat", "scat", 4},
-        {"(E:LOCAL TIME, seconds)", "(E:LOCAL TIME, seconds)", 0},
-        {"(M:Event) 'LeftSingle' scmp", "(M:Event)", 0},
+        {"1 2 scatter", "scatter", 4},
+        {"(E:LOCAL DAY OF YEAR, number)", "(E:LOCAL DAY OF YEAR, number)", 0},
+        {"(E:LOCAL TIME, knots)", "(E:LOCAL TIME, knots)", 0},
+        {"1 (>E:ZULU TIME)", "(>E:ZULU TIME)", 2},
+        {"(M:Wheel)", "(M:Wheel)", 0},
         {"(K:TOGGLE_SOUND)", "(K:TOGGLE_SOUND)", 0},
         {"1 if{ 2", "if{", 2},
         {"2 }", "}", 2},
         {"1 els{ 2 }", "els{", 2},
         {"s50", "s50", 0},
         {"@Macro", "@Macro", 0},
-        {"1 2 ?", "?", 4},
+        {"1 g3 :2", "g3", 2},       // a jump to no label
+        {"1 if{ g12 }", "g12", 6},
+        {"1e999", "1e999", 0},      // no double holds it
+        {"0x", "0x", 0},
+        {"0x1G", "0x1G", 0},
+        {": 1", ":", 0},
+        {"!lua", "!lua", 0},
     };
     for (const Case& c : refused) {
         CompiledScript script;
@@ -280,16 +373,42 @@ TEST(ScriptLanguage, WhatItDoesNotKnowIsNamed) {
         EXPECT_EQ(token, c.token) << c.script;
         EXPECT_EQ(offset, c.offset) << c.script;
     }
-    // A run stops at the token that cannot go on, and says why; no value is made up.
+}
+
+// A run stops at the token that cannot go on, and says why: arithmetic that
+// has no number makes none up, each at its own place.
+TEST(ScriptLanguage, StopsWhereThereIsNoNumber) {
     struct Stop { const char* script; const char* problem; size_t offset; } stops[] = {
         {"1 +", "empty stack", 2},
         {"'a' 1 +", "a string is where a number is needed", 6},
+        {"'a' if{ 1 }", "the string 'a' is where a number is needed", 4},
         {"1 2 3 3 5 case", "outside its values", 10},
-        {"(P:LOCAL TIME, seconds)", "not known to this stand-in", 0},
         {"1 0 /", "a division by zero", 4},
         {"7 0 %", "a division by zero", 4},
+        {"7 0 div", "a division by zero", 4},
+        {"0 -1 pow", "a division by zero", 5},
+        {"0 ctg", "a division by zero", 2},
+        {"-4 sqrt", "the square root of a negative number", 3},
+        {"0 ln", "the logarithm of zero or a negative number", 2},
+        {"-10 log", "the logarithm of zero or a negative number", 4},
+        {"2 asin", "asin of a value outside -1..1", 2},
+        {"-8 0.5 pow", "pow gives no number here", 7},
+        {"1000 exp", "exp gives a value too large for a number", 5},
+        {"1e308 10 *", "* gives a value too large for a number", 9},
+        {"1e19 1 &", "a value too large for the integer operator &", 7},
+        {"1e300 ~", "a value too large for the integer operator ~", 6},
+        {"1 64 <<", "a shift by 64 bits", 5},
+        {"5e9 (>K:SOUND_SET)", "too large for K:SOUND_SET's 32-bit parameter", 4},
+        {"1 (L:broken) +", "L:broken holds no number", 2},
+        {"(M:X)", "M:X is read outside click code", 0},
+        {"0 chr", "chr takes a character code from 1 to 255", 2},
+        {"'ab' 5 symb", "has no character at that position", 7},
+        {"'' ord", "ord is given an empty string", 3},
+        {":1 g1", "a jump loop that does not end", 0},
+        {":1 1 g1", "the stack grows past 10000 values", 3},
     };
     ScriptRun run;
+    run.lvars["broken"] = NAN;
     for (const Stop& c : stops) {
         CompiledScript script;
         std::string token, problem;
@@ -299,6 +418,7 @@ TEST(ScriptLanguage, WhatItDoesNotKnowIsNamed) {
         EXPECT_THAT(problem, HasSubstr(c.problem)) << c.script;
         EXPECT_EQ(offset, c.offset) << c.script;
     }
+    EXPECT_TRUE(run.keys.empty());  // the event whose parameter did not fit was not sent
 }
 
 class PanelhostCommandLine : public ::testing::Test {
@@ -461,7 +581,7 @@ TEST_F(PanelhostCommandLine, AircraftGaugesRun) {
     EXPECT_THAT(LineWith(out_, "the XML gauge Engine from"), HasSubstr("run_cab.cab\\Engine.xml"));
     EXPECT_THAT(LineWith(out_, "xml key   K:SOUND_TOGGLE (65552)"), HasSubstr("to the module's key handler"));
     // The gauge with a token outside the language is left out, by file and line.
-    EXPECT_THAT(LineWith(out_, "'(E:LOCAL TIME, seconds)' is outside the script language"),
+    EXPECT_THAT(LineWith(out_, "'(E:LOCAL MONTH OF YEAR, number)' is outside the script language"),
                 HasSubstr("Clock.xml:7: "));
     EXPECT_THAT(out_, Not(HasSubstr("run_clock_ticks")));
 

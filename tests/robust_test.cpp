@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/test_support.h"
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 namespace {
 

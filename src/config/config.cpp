@@ -5,6 +5,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "config/ini_limits.h"
 #include "config/slot_table.h"
 #include "module/module_state.h"
 
@@ -35,8 +36,6 @@ const ControlVariableKey kControlVariables[] = {
     {"LoopPlayed", "kvo_loop_played", kVarLoopPlayed},
     {"LoopOut", "kvo_lvchime_loop_out", kVarLoopOut},
 };
-
-const int kControlNameChars = 130;  // at most 129 characters
 
 // `modulePath` with everything from its last "." replaced by ".ini".
 void BuildDefaultPath(char* path, size_t size) {

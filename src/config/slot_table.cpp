@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "config/config.h"
+#include "config/ini_limits.h"
 #include "module/module_state.h"
 
 SoundSlot* slots = nullptr;
@@ -14,7 +15,6 @@ namespace {
 
 int slotRecords = 0;  // records in the table, the global-commands slot included
 
-const int kEntryChars = 128;  // at most 127 characters per [Sounds] or [LVars] value
 // A composed path: the configuration's folder, a separator, a [Sounds] value.
 const int kComposedChars = kNameLength + kEntryChars + 2;
 

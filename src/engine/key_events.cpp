@@ -1,13 +1,7 @@
 #include "module/host_abi.h"
 #include "module/named_var.h"
+#include "engine/key_events.h"
 #include "engine/silencing.h"
-
-enum SimKeyEvent : uint32_t {
-    kKeySoundToggle = 65552,
-    kKeySoundSet = 65692,
-    kKeySoundOn = 66062,
-    kKeySoundOff = 66063,
-};
 
 // Only sets the flag and the status variable (under its cached id); the next
 // running pre-update mutes or unmutes. The host ignores the handler's result.

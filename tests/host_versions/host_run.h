@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/doubles/simconnect/simconnect_double.h"
+#include "host/simconnect/simconnect_double.h"
 #include "tests/test_support.h"
 
 // Pre-updates from the configuration load to the audio start-up, inclusive.

@@ -2,8 +2,8 @@
 // installed as the private assembly beside the module.
 #include <string.h>
 
+#include "host/simconnect/simconnect_double.h"
 #include "simstate/simconnect_abi.h"
-#include "tests/doubles/simconnect/simconnect_double.h"
 #include "tests/host_versions/host_run.h"
 
 using ::testing::HasSubstr;

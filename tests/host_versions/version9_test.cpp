@@ -1,6 +1,6 @@
 // A version-9 host: the time of day and the sound status come from its
 // GLOBAL.DLL, our stand-in loaded by the host when a case wants it.
-#include "tests/doubles/global_dll/global_dll.h"
+#include "host/global_dll/global_dll.h"
 #include "tests/host_versions/host_run.h"
 
 namespace {

@@ -23,14 +23,14 @@ int main(int argc, char** argv) {
     printf("processors seen by the program: %lu; the program and module: %s\n\n", system.dwNumberOfProcessors,
            sizeof(void*) == 8 ? "64-bit" : "32-bit");
 
-    std::string folder = bench::MakeWorkFolder();
-    double start = bench::Now();
+    std::string folder = MakeWorkFolder();
+    double start = Now();
     bool ok = true;
     if (wanted("frame")) ok = bench::RunFrameCost(folder) && ok;
     if (wanted("alloc")) ok = bench::RunAllocations(folder) && ok;
     if (wanted("config")) ok = bench::RunConfigLoad(folder) && ok;
     if (wanted("sound")) ok = bench::RunSoundLoad(folder) && ok;
-    bench::RemoveWorkFolder(folder);
-    printf("whole run: %.1f s\n", (bench::Now() - start) / 1e6);
+    RemoveWorkFolder(folder);
+    printf("whole run: %.1f s\n", (Now() - start) / 1e6);
     return ok ? 0 : 1;
 }

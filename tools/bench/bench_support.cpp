@@ -8,14 +8,6 @@
 
 namespace bench {
 
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
-
 Summary Summarize(std::vector<double> samples) {
     if (samples.empty()) return {0, 0};
     std::sort(samples.begin(), samples.end());
@@ -53,33 +45,7 @@ void* RedirectImport(HMODULE module, const char* dll, const char* function, void
     return previous;
 }
 
-std::string MakeWorkFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    char folder[MAX_PATH];
-    snprintf(folder, sizeof folder, "%skvo_bench_%lu", base, GetCurrentProcessId());
-    CreateDirectoryA(folder, nullptr);
-    return folder;
-}
-
-void RemoveWorkFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 namespace {
-
-void Le(uint8_t* out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 bool WriteAll(const std::string& path, const std::string& text) {
     FILE* out = fopen(path.c_str(), "wb");
@@ -89,27 +55,6 @@ bool WriteAll(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
-
-bool WriteWav(const std::string& path, uint32_t dataBytes) {
-    dataBytes &= ~3u;  // whole stereo frames
-    uint8_t header[44];
-    memcpy(header, "RIFF", 4), Le(header + 4, 36 + dataBytes, 4), memcpy(header + 8, "WAVEfmt ", 8);
-    Le(header + 16, 16, 4), Le(header + 20, 1, 2), Le(header + 22, 2, 2), Le(header + 24, 22050, 4);
-    Le(header + 28, 22050 * 4, 4), Le(header + 32, 4, 2), Le(header + 34, 16, 2);
-    memcpy(header + 36, "data", 4), Le(header + 40, dataBytes, 4);
-    FILE* out = fopen(path.c_str(), "wb");
-    if (out == nullptr) return false;
-    bool written = fwrite(header, 1, sizeof header, out) == sizeof header;
-    // A quiet square wave, written a block at a time.
-    std::vector<uint8_t> block(65536);
-    for (size_t i = 0; i < block.size(); i += 2) Le(&block[i], (i / 200) % 2 != 0 ? 0x0400 : 0xFC00, 2);
-    for (uint32_t left = dataBytes; written && left > 0;) {
-        uint32_t part = left < block.size() ? left : static_cast<uint32_t>(block.size());
-        written = fwrite(block.data(), 1, part, out) == part;
-        left -= part;
-    }
-    return fclose(out) == 0 && written;
-}
 
 std::string CommandName(int slot) {
     char name[32];
@@ -146,27 +91,6 @@ double PlainRead(const std::string& path) {
     return ok && got == size ? elapsed : -1;
 }
 
-std::string ModulePath() {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + "kvo_sound.dll";
-}
-
-namespace {
-double simClock = 0;
-}
-
-bool OpenSession(const std::string& configPath, Session* session) {
-    host::Reset();
-    host::ClearMessageBoxes();
-    if (!host::LoadModule(ModulePath().c_str())) return false;
-    host::StartModule();
-    session->gauge = host::AddGauge("Sound", configPath.c_str());
-    session->commandIds.clear();
-    return session->gauge >= 0;
-}
-
 bool RunUntilServing(Session* session) {
     for (int frame = 0; frame < 40; ++frame) {
         PreUpdate(*session);
@@ -183,21 +107,6 @@ bool RunUntilServing(Session* session) {
         }
     }
     return false;
-}
-
-void CloseSession() {
-    host::KillGauges();
-    host::StopModule();
-    host::UnloadModule();
-    host::ClearCalls();
-}
-
-double PreUpdate(const Session& session) {
-    host::SetModuleVarValue(host::kSimClockToken, ++simClock);
-    host::ClearCalls();
-    double start = Now();
-    host::CallService(session.gauge, kServicePreUpdate, 0);
-    return Now() - start;
 }
 
 void SetAllCommands(const Session& session, double value) {

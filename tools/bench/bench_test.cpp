@@ -29,7 +29,7 @@ TEST(BenchStatistics, NearestRankMedianAndP99) {
 // The files the tables are measured on: keys numbered as the module reads
 // them, and a WAV of the asked size in whole stereo frames.
 TEST(BenchFiles, ConfigurationAndWavAreWhatTheTablesSay) {
-    std::string folder = bench::MakeWorkFolder();
+    std::string folder = MakeWorkFolder();
     std::string config = folder + "\\c.ini";
     ASSERT_TRUE(bench::WriteConfig(config, 101));
     char value[64];
@@ -40,29 +40,29 @@ TEST(BenchFiles, ConfigurationAndWavAreWhatTheTablesSay) {
     EXPECT_STREQ(value, "bench_cmd_100");
 
     std::string wav = folder + "\\w.wav";
-    ASSERT_TRUE(bench::WriteWav(wav, 100003));
+    ASSERT_TRUE(WriteSquareWav(wav, 100003));
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(wav.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 44u + 100000u);
     EXPECT_GE(bench::PlainRead(wav), 0);
     EXPECT_EQ(bench::PlainRead(folder + "\\missing.wav"), -1);
-    bench::RemoveWorkFolder(folder);
+    RemoveWorkFolder(folder);
 }
 
 class BenchSession : public ::testing::Test {
 protected:
-    void SetUp() override { folder_ = bench::MakeWorkFolder(); }
+    void SetUp() override { folder_ = MakeWorkFolder(); }
     void TearDown() override {
-        bench::CloseSession();
-        bench::RemoveWorkFolder(folder_);
+        CloseSession();
+        RemoveWorkFolder(folder_);
     }
     std::string folder_;
 };
 
 TEST_F(BenchSession, RedirectImportSwapsTheModulesEntryAndGivesTheOldOneBack) {
-    bench::Session session;
+    Session session;
     session.slots = 1;
-    ASSERT_TRUE(bench::OpenSession(bench::PrepareConfig(folder_, 1), &session));
+    ASSERT_TRUE(OpenSession(bench::PrepareConfig(folder_, 1), &session));
     void* real = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "malloc"));
     ASSERT_NE(real, nullptr);
     void* marker = reinterpret_cast<void*>(&Ramp);
@@ -72,27 +72,27 @@ TEST_F(BenchSession, RedirectImportSwapsTheModulesEntryAndGivesTheOldOneBack) {
 }
 
 TEST_F(BenchSession, TheModuleLoadsTheBenchConfigurationAndEverySound) {
-    bench::Session session;
+    Session session;
     session.slots = 12;
-    ASSERT_TRUE(bench::OpenSession(bench::PrepareConfig(folder_, 12), &session));
+    ASSERT_TRUE(OpenSession(bench::PrepareConfig(folder_, 12), &session));
     ASSERT_TRUE(bench::RunUntilServing(&session));
     ASSERT_EQ(session.commandIds.size(), 12u);
     bench::SetAllCommands(session, 4);
-    bench::PreUpdate(session);
+    PreUpdate(session);
     EXPECT_EQ(bench::SlotsNotAt(session, 0), 0);
     EXPECT_TRUE(host::MessageBoxes().empty());
     bench::SetAllCommands(session, 2);
-    bench::PreUpdate(session);
-    bench::PreUpdate(session);
+    PreUpdate(session);
+    PreUpdate(session);
     EXPECT_EQ(bench::SlotsNotAt(session, 2), 0);
 }
 
 // The counter sees the module's allocations where there must be some (the
 // slot table, each sound's buffer), and running frames allocate nothing.
 TEST_F(BenchSession, AllocationCounterSeesTheModulesAllocations) {
-    bench::Session session;
+    Session session;
     session.slots = 5;
-    ASSERT_TRUE(bench::OpenSession(bench::PrepareConfig(folder_, 5), &session));
+    ASSERT_TRUE(OpenSession(bench::PrepareConfig(folder_, 5), &session));
     EXPECT_NE(bench::CountModuleAllocations(host::Module()).find("calloc"), std::string::npos);
     long before = bench::ModuleAllocationCount();
     ASSERT_TRUE(bench::RunUntilServing(&session));
@@ -100,13 +100,13 @@ TEST_F(BenchSession, AllocationCounterSeesTheModulesAllocations) {
 
     bench::SetAllCommands(session, 4);
     before = bench::ModuleAllocationCount();
-    bench::PreUpdate(session);
+    PreUpdate(session);
     EXPECT_GE(bench::ModuleAllocationCount() - before, 5);
 
     bench::SetAllCommands(session, 2);
-    bench::PreUpdate(session);
+    PreUpdate(session);
     before = bench::ModuleAllocationCount();
-    for (int i = 0; i < 200; ++i) bench::PreUpdate(session);
+    for (int i = 0; i < 200; ++i) PreUpdate(session);
     EXPECT_EQ(bench::ModuleAllocationCount() - before, 0);
 }
 

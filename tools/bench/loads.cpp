@@ -139,7 +139,7 @@ std::string PrepareConfig(const std::string& folder, int slots) {
         char name[32];
         snprintf(name, sizeof name, "\\sound%02d.wav", i);
         std::string path = folder + name;
-        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteWav(path, 4410 * 4);
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteSquareWav(path, 4410 * 4);
     }
     char name[32];
     snprintf(name, sizeof name, "\\bench%d.ini", slots);
@@ -171,7 +171,7 @@ bool RunSoundLoad(const std::string& folder) {
     CreateDirectoryA(bigFolder.c_str(), nullptr);
     wav = bigFolder + "\\sound00.wav";
     config = bigFolder + "\\bench1.ini";
-    if (!WriteWav(wav, kBytes) || !WriteConfig(config, 1)) {
+    if (!WriteSquareWav(wav, kBytes) || !WriteConfig(config, 1)) {
         printf("Sound load: cannot write %s\n\n", wav.c_str());
         return false;
     }

@@ -18,7 +18,10 @@
 #include <vector>
 
 #include "host/host.h"
-#include "tools/bench/bench.h"
+#include "module/startup_frames.h"
+#include "tools/common/module_session.h"
+#include "tools/common/paths.h"
+#include "tools/common/wav_files.h"
 #include "tools/fuzz/mutate.h"
 
 namespace {
@@ -53,7 +56,7 @@ struct Tally {
     double seconds = 0;
 };
 
-double Seconds() { return bench::Now() / 1e6; }
+double Seconds() { return Now() / 1e6; }
 
 bool WriteBytes(const std::string& path, const fuzz::Bytes& bytes) {
     FILE* out = fopen(path.c_str(), "wb");
@@ -158,9 +161,9 @@ std::string ReportKind(const std::string& text) {
 }
 
 bool StartModuleOn(const std::string& ini) {
-    bench::Session session;
-    if (!bench::OpenSession(ini, &session)) return false;
-    host::RunFrames(11);  // the configuration, then ten frames to the audio start-up
+    Session session;
+    if (!OpenSession(ini, &session)) return false;
+    host::RunFrames(kFramesToServe);
     return true;
 }
 
@@ -249,7 +252,7 @@ bool RunWavBatch(const std::vector<WavItem>& items, Tally* tally) {
         EndCase();
     }
     BeginCase(items.back().label + "-shutdown", iniPath, ".ini", "the module's shut-down after the batch");
-    bench::CloseSession();
+    CloseSession();
     EndCase();
     return true;
 }
@@ -326,7 +329,7 @@ void RunIniCase(const std::string& label, const fuzz::Case& iniCase, Tally* tall
         host::SetVariable(var.c_str(), 0);
         host::RunFrame();
     }
-    bench::CloseSession();
+    CloseSession();
     if (why.empty() && !HeapsIntact()) why = "a heap is damaged";
     if (!why.empty()) Fail(tally, why);
     EndCase();
@@ -348,8 +351,6 @@ void PrintTally(const char* what, const Tally& tally, const char* played) {
     for (const auto& kind : tally.refusals) printf("  refused at %s: %d\n", kind.first.c_str(), kind.second);
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -357,10 +358,10 @@ int main(int argc, char** argv) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     failFolder = FolderOf(FolderOf(std::string(self, length))) + "\\fuzz-failures";
-    workFolder = bench::MakeWorkFolder();
+    workFolder = MakeWorkFolder();
     CreateDirectoryA((workFolder + "\\ini").c_str(), nullptr);
     // A tenth of a second of 16-bit stereo: the sound every INI case names.
-    if (!bench::WriteWav(workFolder + "\\ini\\good.wav", 2205 * 4)) {
+    if (!WriteSquareWav(workFolder + "\\ini\\good.wav", 2205 * 4)) {
         fprintf(stderr, "cannot write in %s\n", workFolder.c_str());
         return 2;
     }
@@ -396,6 +397,6 @@ int main(int argc, char** argv) {
         ShellPath(failFolder.c_str(), shown, sizeof shown);
         printf("failing cases saved in %s\n", shown);
     }
-    for (const char* sub : {"\\wav", "\\ini", ""}) bench::RemoveWorkFolder(workFolder + sub);
+    for (const char* sub : {"\\wav", "\\ini", ""}) RemoveWorkFolder(workFolder + sub);
     return ok && wav.failures + ini.failures == 0 ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 // command line.
 #include <stdio.h>
 
-#include "tests/doubles/simconnect/simconnect_double.h"
+#include "host/simconnect/simconnect_double.h"
 #include "tools/panelhost/check/check.h"
 #include "tools/panelhost/common/common.h"
 #include "tools/panelhost/scenario/runner.h"

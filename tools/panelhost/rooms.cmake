@@ -1,5 +1,6 @@
 # Run by the build (cmake -P) before any of panelhost's libraries: fails when
-# a room includes a header of a room it may not use. ROOT: the source tree.
+# a room includes a header of a room it may not use, or when shipped code
+# (tools/, examples/, host/) includes anything of tests/. ROOT: the source tree.
 #   common/    nothing of the other rooms
 #   aircraft/  common/
 #   check/     aircraft/, common/
@@ -27,6 +28,16 @@ foreach(room common aircraft check scenario)
     endforeach()
   endforeach()
 endforeach()
+file(GLOB_RECURSE shipped ${ROOT}/tools/*.cpp ${ROOT}/tools/*.h ${ROOT}/examples/*.cpp ${ROOT}/examples/*.h
+     ${ROOT}/host/*.cpp ${ROOT}/host/*.h)
+foreach(source ${shipped})
+  file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]tests/")
+  foreach(line ${includes})
+    file(RELATIVE_PATH shown ${ROOT} ${source})
+    string(STRIP "${line}" line)
+    string(APPEND faults "\n  ${shown}: ${line}: shipped code includes nothing of tests/")
+  endforeach()
+endforeach()
 if(faults)
-  message(FATAL_ERROR "panelhost's rooms include across their walls:${faults}")
+  message(FATAL_ERROR "includes across the walls of panelhost's rooms, or into tests/:${faults}")
 endif()

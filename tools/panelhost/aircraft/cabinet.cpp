@@ -1,11 +1,13 @@
 // Reads a cabinet entry through the cabinet reader, a process of its own:
 // runs it, collects what it writes within the time allowed, and decodes it.
 #include "tools/panelhost/aircraft/cabinet.h"
-#include "tools/panelhost/common/names.h"
 
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
+
+#include "tools/common/paths.h"
+#include "tools/panelhost/common/names.h"
 
 namespace {
 
@@ -18,8 +20,6 @@ void PutRecord(std::string* bytes, char tag, const std::string& value) {
     *bytes += head;
     *bytes += value;
 }
-
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 // The cabinet reader's path, or "" when it is in neither place.
 std::string ReaderPath() {

@@ -7,39 +7,12 @@
 #include <string.h>
 
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/script_number.h"
 
 namespace {
 
 const size_t kMaxNameLength = 260;
 const size_t kMaxNumberLength = 64;  // a longer token is no number
-
-// A number written as an RPN token: decimal with an optional fraction and
-// exponent, or hexadecimal.
-bool IsNumber(const std::string& token) {
-    size_t i = 0;
-    if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
-    if (token.compare(i, 2, "0x") == 0 || token.compare(i, 2, "0X") == 0) {
-        i += 2;
-        size_t digits = i;
-        while (i < token.size() && isxdigit(static_cast<unsigned char>(token[i]))) ++i;
-        return i > digits && i == token.size();
-    }
-    size_t digits = 0;
-    while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
-    if (i < token.size() && token[i] == '.') {
-        ++i;
-        while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        ++i;
-        if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
-        size_t exponent = i;
-        while (i < token.size() && isdigit(static_cast<unsigned char>(token[i]))) ++i;
-        if (i == exponent) return false;
-    }
-    return i == token.size();
-}
 
 // The token that ends just before OFFSET, blanks skipped, and where it starts.
 std::string TokenBefore(const std::string& text, size_t offset, size_t* tokenStart) {
@@ -94,7 +67,7 @@ void CollectUses(const GaugeScript& script, int index, std::vector<LVarUse>* use
         use.write = write;
         size_t valueStart = 0;
         use.value = write ? TokenBefore(s, open, &valueStart) : "";
-        use.constant = IsNumber(use.value);
+        use.constant = IsScriptNumber(use.value);
         if (!use.constant) use.value.clear();
         // The macro that gave the name, the write or the value.
         std::string macro = script.MacroAt(nameAt);

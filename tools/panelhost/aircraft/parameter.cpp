@@ -4,14 +4,11 @@
 // against the module's own result for every form.
 #include "tools/panelhost/aircraft/parameter.h"
 
+#include "tools/common/paths.h"
+
 namespace {
 
 const size_t kPathChars = 259;  // the module's path buffers hold this many
-
-std::string FolderPart(const std::string& path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -21,7 +18,7 @@ ResolvedParameter ResolveParameter(const std::string& parameter, const std::stri
     std::string stem = modulePath.substr(0, modulePath.find_last_of('.'));
     if (stem.size() + 4 > kPathChars) stem.resize(kPathChars - 4);
     resolved.defaultPath = stem + ".ini";
-    std::string moduleFolder = FolderPart(modulePath);
+    std::string moduleFolder = FolderOf(modulePath);
 
     if (parameter.empty()) {
         resolved.form = "no parameter: the module's own path with .ini";

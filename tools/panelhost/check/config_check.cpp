@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "host/host.h"
+#include "module/startup_frames.h"
 #include "tools/panelhost/aircraft/cfg_text.h"
 #include "tools/panelhost/check/ini_lint.h"
 #include "tools/panelhost/check/module_run.h"
@@ -16,8 +17,7 @@
 
 namespace {
 
-const int kStartupFrames = 11;      // the configuration load, then ten frames to the audio start-up
-const int kControlVariables = 8;    // registered by the load before the slots' command variables
+const int kControlVariables = 8;  // registered by the load before the slots' command variables
 
 // The variables of RESULT's slots, its global-commands variable and the others the module registered.
 void CollectVariables(const TableView& table, ConfigResult* result) {
@@ -50,7 +50,7 @@ void CheckConfiguration(const Options& options, const std::string& iniPath, Conf
     host::StartModule();
     host::AddGauge("Sound", iniPath.c_str());
     int debugger = host::AddGauge("Debugger", "");
-    host::RunFrames(kStartupFrames);
+    host::RunFrames(kFramesToServe);
     std::vector<std::string> controls = LoadRegistrations(1);
     // Off the configuration page, the Debugger gauge publishes the slot table.
     host::ClickDebugger(debugger, false);

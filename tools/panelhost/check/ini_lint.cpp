@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "config/config.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/common/names.h"
 
@@ -35,13 +36,13 @@ bool PlainInteger(const std::string& text, long long* value) {
     return *end == '\0' && errno != ERANGE && (isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+');
 }
 
-// What a cut at kEntryChars does to a [Sounds] value's volume, "" when it keeps it.
+// What a cut at kEntryCharsRead does to a [Sounds] value's volume, "" when it keeps it.
 std::string VolumeCut(const char* sectionName, const std::string& value) {
     size_t comma = value.find(',');
     if (strcmp(sectionName, "Sounds") != 0 || comma == std::string::npos) return "";
     std::string volume = value.substr(comma);
-    if (comma >= kEntryChars) return ": the volume " + volume + " is lost, the sound plays at full volume";
-    std::string kept = value.substr(comma, kEntryChars - comma);
+    if (comma >= kEntryCharsRead) return ": the volume " + volume + " is lost, the sound plays at full volume";
+    std::string kept = value.substr(comma, kEntryCharsRead - comma);
     if (kept == volume) return "";
     return ": the volume " + volume + " is read as " + kept + ", so the volume is lost";
 }
@@ -97,7 +98,7 @@ void IniLint::CheckConfigKeys() {
                                                 : "; remove it"));
             continue;
         }
-        size_t limit = strcmp(known, "GlobalCommands") == 0 ? kEntryChars : kControlNameChars;
+        size_t limit = strcmp(known, "GlobalCommands") == 0 ? kEntryCharsRead : kControlNameCharsRead;
         if (strcmp(known, "MaxSounds") != 0 && strcmp(known, "ErrorFlag") != 0 && entry.value.size() > limit)
             Warn(entry, "the module reads only the first " + std::to_string(limit) + " characters, " +
                             entry.value.substr(0, limit) + "; shorten the name");
@@ -120,9 +121,9 @@ void IniLint::CheckSlotKeys(const char* sectionName, const char* prefix, int sou
             Warn(entry, "slot " + std::to_string(slot) + " is beyond MaxSounds: the module reads slots 0 to " +
                             std::to_string(soundCount - 1) + " only; raise MaxSounds to " +
                             std::to_string(slot + 1) + " or more");
-        else if (entry.value.size() > kEntryChars)
-            Warn(entry, "the module reads only the first " + std::to_string(kEntryChars) + " characters, " +
-                            entry.value.substr(0, kEntryChars) + VolumeCut(sectionName, entry.value) +
+        else if (entry.value.size() > kEntryCharsRead)
+            Warn(entry, "the module reads only the first " + std::to_string(kEntryCharsRead) + " characters, " +
+                            entry.value.substr(0, kEntryCharsRead) + VolumeCut(sectionName, entry.value) +
                             "; shorten the value");
     }
 }
@@ -133,7 +134,8 @@ void IniLint::CheckNumbers(int soundCount) {
     if (const CfgEntry* maxSounds = FindEntry(config, "MaxSounds")) {
         if (!PlainInteger(maxSounds->value, &looks) || looks != soundCount)
             Warn(*maxSounds, "the module reads this as " + std::to_string(soundCount) +
-                                 " sound slots (it takes up to 4 characters, 0 to 1000); write a number from 0 to 1000");
+                                 " sound slots (it takes up to 4 characters, 0 to " + std::to_string(kMaxSoundCount) +
+                                 "); write a number from 0 to " + std::to_string(kMaxSoundCount));
     }
     if (const CfgEntry* errorFlag = FindEntry(config, "ErrorFlag")) {
         int read = static_cast<int>(GetPrivateProfileIntA("Config", "ErrorFlag", -1, iniPath.c_str()));

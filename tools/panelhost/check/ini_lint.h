@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "config/ini_limits.h"
 #include "tools/panelhost/aircraft/cfg_text.h"
 
-const size_t kEntryChars = 127;        // [Sounds], [LVars] and GlobalCommands values
-const size_t kControlNameChars = 129;  // the eight variable keys of [Config]
+// The characters the module reads of a value, its buffer's NUL aside.
+const size_t kEntryCharsRead = kEntryChars - 1;              // [Sounds], [LVars] and GlobalCommands values
+const size_t kControlNameCharsRead = kControlNameChars - 1;  // the eight variable keys of [Config]
 
 // The key of a slot in [Sounds] or [LVars]: "<prefix>NN" ("Sound03", "Lvar12").
 std::string SlotKey(const char* prefix, int slot);
@@ -27,7 +29,7 @@ struct IniLint {
     // [Config]: unknown keys (with the nearest known one), names cut at their limit.
     void CheckConfigKeys();
     // [Sounds] or [LVars]: keys the module reads as "<prefix>NN" for each
-    // slot, slots beyond SOUNDCOUNT, values cut at kEntryChars.
+    // slot, slots beyond SOUNDCOUNT, values cut at kEntryCharsRead.
     void CheckSlotKeys(const char* sectionName, const char* prefix, int soundCount);
     // MaxSounds and ErrorFlag as the module reads them, against how they look.
     void CheckNumbers(int soundCount);

@@ -1,14 +1,12 @@
 // The module's slot table as it publishes it ("SoundStringBase"), read from
-// the module's own memory: the check and the module share one process.
+// the module's own memory: the check and the module share one process. The
+// records are the module's own SoundSlot (config/slot_table.h).
 #pragma once
 
-#include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 #include <vector>
-
-const size_t kPathBytes = 260;  // a slot's WAV path and variable name, with their ends
 
 // One slot as the module's table holds it.
 struct SlotView {

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "host/host.h"
+#include "module/named_var.h"
+#include "tools/common/paths.h"
 #include "tools/panelhost/check/module_run.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/check/slot_table_view.h"
@@ -20,9 +22,9 @@ const double kSilentVolume = -10000;  // in hundredths of a decibel; 0 in percen
 size_t WavPathLength(const std::string& iniPath, const std::vector<CfgSection>& sections, const std::string& key) {
     const CfgEntry* entry = FindEntry(FindSection(sections, "Sounds"), key);
     if (entry == nullptr) return 0;
-    std::string value = entry->value.substr(0, kEntryChars);
+    std::string value = entry->value.substr(0, kEntryCharsRead);
     value = value.substr(0, value.find(','));
-    std::string folder = iniPath.substr(0, iniPath.find_last_of('\\'));
+    std::string folder = FolderOf(iniPath);
     if (!value.empty() && (value[0] == '\\' || value[0] == '/')) return folder.size() + value.size();
     if (!value.empty() && value[0] == '.') {
         char current[1024];
@@ -44,7 +46,7 @@ bool JudgeSlot(IniLint* lint, const ConfigResult& result, const TableView& table
     int line = result.configuredLines[n];
     std::string advice = view.loaded ? "" : WavLoadAdvice(view.wavPath);
     size_t length = WavPathLength(result.iniPath, lint->sections, result.configuredKeys[n]);
-    if (!view.loaded && length > kPathBytes - 1)
+    if (!view.loaded && length > kNameLength - 1u)
         lint->Fail(line, view.wavPath,
                    "the WAV file's full path is " + std::to_string(length) + " characters long: Windows programs, "
                    "the simulator and the module among them, take at most 259, so the file is never found; move "

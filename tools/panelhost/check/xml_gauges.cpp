@@ -3,13 +3,13 @@
 #include "tools/panelhost/check/xml_gauges.h"
 
 #include <ctype.h>
-#include <stdlib.h>
 
 #include <map>
 #include <set>
 
 #include "tools/panelhost/aircraft/lvar_uses.h"
 #include "tools/panelhost/common/names.h"
+#include "tools/panelhost/common/script_number.h"
 
 namespace {
 
@@ -112,25 +112,20 @@ int Resembled(const std::string& folded, const VarNames& names) {
 
 // Whether VALUE, a number as the script writes it, is one the variable takes.
 bool TakesValue(ModuleVarKind kind, const std::string& text) {
-    const char* digits = text.c_str();
-    bool negative = *digits == '-';
-    if (*digits == '-' || *digits == '+') ++digits;
-    double value = (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) ? static_cast<double>(strtoul(digits, nullptr, 16))
-                                                                                : strtod(digits, nullptr);
-    if (negative) value = -value;
+    double value = ScriptNumberValue(text);
     if (kind == kVarCommand) return value >= 0 && value <= 11 && value == static_cast<int>(value);
     if (kind == kVarGlobalCommands) return value == 1 || value == 2 || value == 3;
     return true;
 }
 
-// Where a write that came from a macro is used: the line of the finding is
-// inside the macro's definition.
 // A play-once command code: 1, or 7 (with the volume and pan set first).
 bool PlaysOnce(const std::string& value) {
-    double code = strtod(value.c_str(), nullptr);
+    double code = ScriptNumberValue(value);
     return code == 1 || code == 7;
 }
 
+// Where a write that came from a macro is used: the line of the finding is
+// inside the macro's definition.
 std::string ThroughMacro(const LVarUse& use) {
     if (use.macro.empty()) return "";
     std::string text = " (through the macro @" + use.macro;

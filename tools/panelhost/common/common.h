@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include "tools/common/paths.h"
+
 namespace host {
 struct MessageBoxRecord;
 }
@@ -59,7 +61,6 @@ int RunHost(int argc, char** argv);
 bool ReadFile(const std::string& path, std::string* text);
 // A full Windows path for a path given on the command line.
 std::string FullPath(const std::string& path);
-std::string FolderOf(const std::string& path);
 std::string ProgramFolder();  // of the running program
 // A fresh stand-in with the module loaded; false (and a line on stderr) when
 // the module cannot be loaded.

@@ -49,7 +49,3 @@ std::string ProgramFolder() {
     return FolderOf(std::string(self, length));
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}

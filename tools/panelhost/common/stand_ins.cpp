@@ -2,8 +2,8 @@
 // them: the SimConnect stand-in and the version-9 GLOBAL.DLL.
 #include <stdio.h>
 
-#include "tests/doubles/global_dll/global_dll.h"
-#include "tests/doubles/simconnect/simconnect_double.h"
+#include "host/global_dll/global_dll.h"
+#include "host/simconnect/simconnect_double.h"
 #include "tools/panelhost/common/common.h"
 
 namespace {

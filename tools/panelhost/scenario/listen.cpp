@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "config/config.h"
 #include "host/host.h"
 #include "tools/panelhost/aircraft/parameter.h"
 #include "tools/panelhost/common/names.h"
@@ -63,9 +64,9 @@ void ReadPanel(const std::string& ini, Panel* panel) {
     panel->volumeIn = Profile(ini, "Config", "VolumeVarIn", "kvo_lvchime_volume_in");
     panel->panIn = Profile(ini, "Config", "PanVarIn", "kvo_lvchime_pan_in");
     panel->globals = Profile(ini, "Config", "GlobalCommands", "KVOGlobals");
-    // MaxSounds as the module takes it: four characters, at most 1000, one slot for a negative count.
+    // MaxSounds as the module takes it: four characters, at most kMaxSoundCount, one slot for a negative count.
     long count = strtol(Profile(ini, "Config", "MaxSounds", "10").substr(0, 4).c_str(), nullptr, 10);
-    if (count > 1000) count = 1000;
+    if (count > kMaxSoundCount) count = kMaxSoundCount;
     if (count < 0) count = 1;
     for (int i = 0; i < static_cast<int>(count); ++i) {
         char key[16];

@@ -235,7 +235,7 @@ bool RunStep(Run* run, const Step& step) {
     case kStepAircraft:
         return LoadAircraft(run, InSimFolder(*run, Expanded(*run, step.text[0])));
     case kStepAvar:
-        run->xml.avars[Folded(step.name)] = step.value;
+        (step.text[0] == "C" ? run->xml.cvars : run->xml.avars)[Folded(step.name)] = step.value;
         return true;
     case kStepClickGauge: {
         std::string why;

@@ -138,14 +138,21 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
         step->text[0] = RestOfLine(step->source, "aircraft");
     } else if (command == "avar") {
         if (args != 2 || w[1].empty())
-            return Fail(reason, "avar takes the variable as scripts write it and a number: avar \"GENERAL ENG RPM:1\" 2400");
+            return Fail(reason, "avar takes the variable as scripts write it and a number: avar \"GENERAL ENG RPM:1\" 2400, "
+                                "avar \"C:fs9gps:WaypointIndex\" 3");
         if (!ParseNumber(w[2], &step->value)) {
             *reason = "'" + w[2] + "' is not a number";
             return false;
         }
+        // An A: variable, its letter optional, or a C: variable, its letter written.
         step->kind = kStepAvar;
         step->name = w[1];
-        if (step->name.compare(0, 2, "A:") == 0 || step->name.compare(0, 2, "a:") == 0) step->name = step->name.substr(2);
+        step->text[0] = "A";
+        char kind = static_cast<char>(toupper(static_cast<unsigned char>(step->name[0])));
+        if (step->name.size() > 2 && step->name[1] == ':' && (kind == 'A' || kind == 'C')) {
+            step->text[0] = std::string(1, kind);
+            step->name = step->name.substr(2);
+        }
     } else if (command == "debugger" || command == "start" || command == "stop" || command == "expect-no-box" ||
                command == "allow-boxes") {
         if (args != 0) {

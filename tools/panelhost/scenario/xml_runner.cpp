@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include "engine/key_events.h"
 #include "host/host.h"
 #include "tools/panelhost/common/names.h"
 #include "tools/panelhost/scenario/runner.h"
@@ -19,10 +20,10 @@ struct SoundKey {
     uint32_t id;
 };
 const SoundKey kSoundKeys[] = {
-    {"SOUND_TOGGLE", 65552},
-    {"SOUND_SET", 65692},
-    {"SOUND_ON", 66062},
-    {"SOUND_OFF", 66063},
+    {"SOUND_TOGGLE", kKeySoundToggle},
+    {"SOUND_SET", kKeySoundSet},
+    {"SOUND_ON", kKeySoundOn},
+    {"SOUND_OFF", kKeySoundOff},
 };
 
 std::string Place(const XmlGauge& gauge, const XmlScript& script, size_t token) {
@@ -46,13 +47,11 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
         if (before != value) Say("xml write", "%s = %.10g (was %.10g)", name.c_str(), value, before);
     };
     world.sendKey = [run](const std::string& event, double parameter) { SendScriptKey(run, event, parameter); };
-    world.unsetA = [run](const std::string& name) {
-        std::string key = Folded(name);
-        if (run->xml.unsetSaid[key]) return;
-        run->xml.unsetSaid[key] = true;
-        Say("avar", "A:%s is read before an avar line set it: it reads 0", name.c_str());
+    world.unsetRead = [](char kind, const std::string& name) {
+        Say("avar", "%c:%s is read before an avar line set it: it reads 0", kind, name.c_str());
     };
     world.avars = &run->xml.avars;
+    world.cvars = &run->xml.cvars;
     world.gvars = &gauge->gvars;
     world.absoluteTime = host::Frame() * kFrameSeconds;
     return world;
@@ -63,7 +62,7 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge) {
 void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::string& clickKind = "") {
     if (gauge->stopped || script.code.tokens.empty()) return;
     ScriptWorld world = WorldOf(run, gauge);
-    (void)clickKind;
+    world.mouseEvent = clickKind;
     std::string problem;
     size_t offset = 0;
     if (RunScript(script.code, &world, &problem, &offset)) return;
@@ -79,6 +78,12 @@ void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::strin
 void SendScriptKey(Run* run, const std::string& event, double parameter) {
     for (const SoundKey& key : kSoundKeys) {
         if (!SameName(event, key.name)) continue;
+        // A parameter is 32 bits, a negative one in two's complement; the
+        // interpreter sends none outside them, whole.
+        if (!(parameter >= -2147483648.0 && parameter < 4294967296.0)) {
+            Say("xml key", "K:%s, parameter %.10g: not sent, it does not fit 32 bits", key.name, parameter);
+            return;
+        }
         Say("xml key", "K:%s (%u), parameter %.10g, to the module's key handler", key.name, key.id, parameter);
         host::TriggerKeyEvent(key.id, static_cast<uint32_t>(static_cast<int64_t>(parameter)));
         TraceModule();

@@ -38,11 +38,11 @@ struct XmlNotRun {
     int scriptsLeftOut = 0;  // single scripts the interpreter refused; their gauges run the others
 };
 
-// The gauges and the A: variables the scenario set, shared by all of them.
+// The gauges and the A: and C: variables the scenario set, shared by all of them.
 struct XmlPanel {
     std::vector<XmlGauge> gauges;
     std::map<std::string, double> avars;
-    std::map<std::string, bool> unsetSaid;  // A: names already said to read 0
+    std::map<std::string, double> cvars;
     XmlNotRun notRun;
 };
 

@@ -1,4 +1,4 @@
-#include "tests/wav_files.h"
+#include "tools/common/wav_files.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -51,4 +51,14 @@ bool WriteWav(const std::string& path, const WavLayout& layout, const std::vecto
 bool WriteTone(const std::string& path, double seconds) {
     WavLayout layout;
     return WriteWav(path, layout, ToneSamples(layout, static_cast<uint32_t>(seconds * layout.rate)));
+}
+
+bool WriteSquareWav(const std::string& path, uint32_t dataBytes) {
+    std::vector<uint8_t> samples(dataBytes & ~3u);  // whole stereo frames
+    for (size_t i = 0; i < samples.size(); i += 2) {
+        uint16_t level = (i / 200) % 2 != 0 ? 0x0400 : 0xFC00;
+        samples[i] = static_cast<uint8_t>(level & 0xFF);
+        samples[i + 1] = static_cast<uint8_t>(level >> 8);
+    }
+    return WriteWav(path, WavLayout(), samples);
 }

@@ -1,5 +1,6 @@
-// WAV files written by the tests: a tone in a chosen PCM layout, or any
-// header the test wants to try on DirectSound.
+// WAV files written by the tests, the examples, the benchmark and the
+// fuzzer: a tone in a chosen PCM layout, or any header a test wants to try
+// on DirectSound.
 #pragma once
 
 #include <stdint.h>
@@ -23,3 +24,6 @@ bool WriteWav(const std::string& path, const WavLayout& layout, const std::vecto
               int64_t declaredDataSize = -1);
 // A tone of `seconds` in the default layout (22050 Hz, 16-bit stereo).
 bool WriteTone(const std::string& path, double seconds);
+// A quiet square wave in the default layout whose samples take DATABYTES,
+// cut to whole stereo frames.
+bool WriteSquareWav(const std::string& path, uint32_t dataBytes);

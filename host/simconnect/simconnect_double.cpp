@@ -9,7 +9,7 @@
 #include <string>
 
 #include "simstate/simconnect_abi.h"
-#include "tests/doubles/simconnect/simconnect_double.h"
+#include "host/simconnect/simconnect_double.h"
 
 namespace {
 
