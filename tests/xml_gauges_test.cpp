@@ -265,7 +265,7 @@ TEST(XmlScripts, OnlyCodeIsCode) {
         "  <Click Kind=\"LeftSingle\">1 (&gt;L:c)</Click></Area></Mouse>\n"                   // 8
         "</Gauge>\n";
     EXPECT_THAT(RunnableScripts(older), ElementsAre("value 5: (L:alt, feet) 100 /", "value 6: (L:on, bool)",
-                                                    "click 8: 1 (>L:c)"));
+                                                    "value 6: 1", "click 8: 1 (>L:c)"));
     const char newer[] =
         "<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge id=\"G\">\n"                    // 1
         "<Element><FloatPosition>-12.000,0.000</FloatPosition><GaugeText><GaugeString>%((L:x))%\n"  // 2

@@ -22,7 +22,7 @@ void SayFindings(const std::vector<Finding>& findings) {
     for (const Finding& finding : findings) {
         if (finding.level != kFindingError) continue;
         Say("aircraft", "%s:%d: %s%s%s", finding.file.c_str(), finding.line, finding.item.c_str(),
-                  finding.item.empty() ? "" : ": ", finding.message.c_str());
+            finding.item.empty() ? "" : ": ", finding.message.c_str());
     }
 }
 
