@@ -677,7 +677,9 @@ TEST_F(PanelhostCommandLine, AircraftClicksAndLeftOutScripts) {
                         "click Buttons 2\nframes 1\nexpect FSSoundIsOn 0\nexpect-no-box\n";  // 16-19
     std::string scenario = Write("clicks.scn", lines);
     EXPECT_EQ(RunPanelhost("--fast " + scenario, &out_), 1) << out_;
-    if (GetACP() == 1252) EXPECT_THAT(out_, HasSubstr("simulator folder " + folder_ + "\\Gr\xF6\xDF" "e (above the aircraft)"));
+    if (GetACP() == 1252) {
+        EXPECT_THAT(out_, HasSubstr("simulator folder " + folder_ + "\\Gr\xF6\xDF" "e (above the aircraft)"));
+    }
     EXPECT_THAT(out_, HasSubstr("Buttons.xml:2: a } that closes no block: it does nothing"));
     EXPECT_THAT(LineWith(out_, "'bogus_word' is outside the script language"), HasSubstr("Buttons.xml:3: "));
     EXPECT_THAT(out_, HasSubstr("this script of the XML gauge Buttons is left out, its other scripts run"));
