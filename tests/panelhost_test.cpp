@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <math.h>
 #include <string>
@@ -94,6 +95,8 @@ TEST(ScenarioReader, GoodLines) {
     EXPECT_EQ(click.kind, kStepClickGauge);
     EXPECT_EQ(click.name, "Switches");
     EXPECT_EQ(click.count, 3);
+    EXPECT_EQ(click.text[0], "LeftSingle");
+    EXPECT_EQ(Parsed("click Switches 3 WheelUp").text[0], "WheelUp");
 
     for (const char* blank : {"", "   ", "\t# only a comment", "#"}) {
         Step step;
@@ -633,6 +636,98 @@ TEST_F(PanelhostCommandLine, AircraftGaugesRun) {
     EXPECT_EQ(RunPanelhost("--fast " + Write("example.scn", lines), &out_), 0) << out_;
     EXPECT_THAT(LineWith(out_, "kvo_sound!Sound \\..\\sound.ini: from the module"),
                 HasSubstr(example + "\\panel\\kvo_sound.gau, " + example + "\\panel\\..\\sound.ini"));
+}
+
+// The glass test aircraft runs whole without --sim-folder; glass.scn holds
+// the values worked out by hand for each of its scripts.
+TEST_F(PanelhostCommandLine, GlassAircraftRunsWhole) {
+    std::string sim = TestProgramFolder() + "\\..\\aircraft_glass";
+    EXPECT_EQ(RunPanelhost("--fast \"" + sim + "\\glass.scn\"", &out_), 0) << out_;
+    EXPECT_THAT(out_, HasSubstr("expectations, 0 failed"));
+    EXPECT_THAT(LineWith(out_, "simulator folder"), HasSubstr("aircraft_glass (above the aircraft)"));
+    EXPECT_THAT(out_, HasSubstr("Fms.xml:16: a } that closes no block"));
+    EXPECT_THAT(out_, Not(HasSubstr("left out")));
+    EXPECT_THAT(out_, Not(HasSubstr("gauges not run")));
+    EXPECT_THAT(out_, Not(HasSubstr("stops here")));
+}
+
+// Writes BYTES to PATH, a folder of FOLDER (ASCII) below which the rest
+// is UTF-8, through the wide-character calls; the folders on the way are made.
+bool WriteBelow(const std::string& folder, const std::string& utf8Rest, const std::string& bytes) {
+    auto wide = [](const std::string& utf8) {
+        std::wstring text(utf8.size() + 1, L'\0');
+        int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], static_cast<int>(text.size()));
+        text.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+        return text;
+    };
+    std::wstring path = wide(folder + "\\" + utf8Rest);
+    for (size_t slash = wide(folder).size() + 1; (slash = path.find(L'\\', slash)) != std::wstring::npos; ++slash)
+        CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file == nullptr) return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+// The older-schema gauge of the click and left-out runs, line by line.
+const char kButtons[] =
+    "<Gauge Name=\"Buttons\">\n"                                                            // 1
+    "<Update>1 (&gt;L:a) } 2 (&gt;L:b)</Update>\n"                                          // 2: a stray }
+    "<Element><Select><Value>(L:b) bogus_word (&gt;L:never)</Value></Select></Element>\n"  // 3: left out alone
+    "<Mouse>\n"                                                                             // 4
+    "<Area><Click>1 (&gt;L:first) 2 3 4 5 6 7 c</Click>\n"                                  // 5
+    "  <Click>(L:flag) if{ 1 (&gt;L:second) }</Click></Area>\n"                             // 6
+    "<Area Kind=\"WheelUp+WheelDown\"><Click Kind=\"WheelUp\">(L:wheel) 1 + (&gt;L:wheel)</Click>\n"  // 7
+    "  <Click Kind=\"WheelDown\">(L:wheel) 1 - (&gt;L:wheel)</Click></Area>\n"              // 8
+    "<Area><Click Event=\"SOUND_TOGGLE\"/></Area>\n"                                        // 9
+    "</Mouse></Gauge>\n";
+
+// An aircraft below a folder whose name is not ASCII, named in a UTF-8
+// scenario with a byte-order mark: its simulator folder is found above it;
+// two click scripts of one area run each on its own (jump targets and all);
+// mouse events pick the scripts; a stray } is said and passed over; a script
+// the interpreter refuses is left out alone; --quiet keeps one line of what
+// did not run.
+TEST_F(PanelhostCommandLine, AircraftClicksAndLeftOutScripts) {
+    const std::string sim = "Gr\xC3\xB6\xC3\x9F" "e";  // UTF-8
+    const std::string plane = sim + "\\SimObjects\\Airplanes\\plane";
+    ASSERT_TRUE(WriteBelow(folder_, plane + "\\aircraft.cfg", "[fltsim.0]\ntitle=plane\n"));
+    ASSERT_TRUE(WriteBelow(folder_, plane + "\\sound.ini", "[Config]\nMaxSounds=1\n[Sounds]\nSound00=.\\tone.wav\n"));
+    ASSERT_TRUE(WriteBelow(folder_, plane + "\\panel\\panel.cfg",
+                           "[Window00]\ngauge00=kvo_sound!Sound, 0,0,1,1, .\\SimObjects\\Airplanes\\plane\\sound.ini\n"
+                           "gauge01=plane_xml!Buttons, 0,0,10,10\ngauge02=nowhere!Missing, 0,0,10,10\n"));
+    ASSERT_TRUE(WriteBelow(folder_, plane + "\\panel\\plane_xml\\Buttons.xml", kButtons));
+    std::ifstream wav((folder_ + "\\good.wav").c_str(), std::ios::binary);
+    std::string tone((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(tone.empty());
+    ASSERT_TRUE(WriteBelow(folder_, sim + "\\tone.wav", tone));
+    std::string lines = "\xEF\xBB\xBF" "aircraft " + folder_ + "\\" + plane + "\n"  // 1
+                        "frames 11\nexpect a 1\nexpect b 2\n"                        // 2-4
+                        "click Buttons 0\nexpect first 1\nexpect flag 0\n"           // 5-7
+                        "set flag 1\nclick Buttons 0 LeftSingle\nexpect second 1\n"  // 8-10
+                        "click Buttons 1 WheelUp\nclick Buttons 1 wheelup\nclick Buttons 1 WheelDown\n"  // 11-13
+                        "expect wheel 1\nclick Buttons 1\n"                          // 14-15
+                        "click Buttons 2\nframes 1\nexpect FSSoundIsOn 0\nexpect-no-box\n";  // 16-19
+    std::string scenario = Write("clicks.scn", lines);
+    EXPECT_EQ(RunPanelhost("--fast " + scenario, &out_), 1) << out_;
+    if (GetACP() == 1252) {
+        EXPECT_THAT(out_, HasSubstr("simulator folder " + folder_ + "\\Gr\xF6\xDF" "e (above the aircraft)"));
+    }
+    EXPECT_THAT(out_, HasSubstr("Buttons.xml:2: a } that closes no block: it does nothing"));
+    EXPECT_THAT(LineWith(out_, "'bogus_word' is outside the script language"), HasSubstr("Buttons.xml:3: "));
+    EXPECT_THAT(out_, HasSubstr("this script of the XML gauge Buttons is left out, its other scripts run"));
+    EXPECT_THAT(out_, Not(HasSubstr("never")));
+    EXPECT_THAT(out_, HasSubstr("line 15: click Buttons 1: mouse area 1 has no click code for LeftSingle "
+                                "(it has WheelUp, WheelDown)"));
+    EXPECT_THAT(out_, HasSubstr("K:SOUND_TOGGLE (65552)"));
+    EXPECT_THAT(out_, HasSubstr("gauges not run: 1 (1 not found, 0 compiled, 0 left out, 0 stopped); "
+                                "scripts left out: 1"));
+    EXPECT_THAT(out_, HasSubstr("done      8 expectations, 1 failed"));
+
+    EXPECT_EQ(RunPanelhost("--fast --quiet " + scenario, &out_), 1) << out_;
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 3) << out_;  // the click, what did not run, the closing line
+    EXPECT_THAT(out_, HasSubstr("FAILED    line 15: click Buttons 1"));
+    EXPECT_THAT(out_, HasSubstr("gauges not run: 1"));
 }
 
 // A piped console session: the slot table, a loop tuned and panned, the line

@@ -128,9 +128,127 @@ TEST(XmlScripts, BothSchemasWithTheirMacros) {
     std::string utf16 = "\xFF\xFE";
     for (const char* c = kNewSchema; *c != '\0'; ++c) utf16 += std::string(1, *c) + '\0';
     EXPECT_EQ(Described(Uses(utf16)), Described(Uses(kNewSchema)));
-    // In the older schema "(" after a macro is not an argument list.
-    EXPECT_THAT(Described(Uses("<Gauge><Macro Name=\"V\">@1 7</Macro><Update>@V(&gt;L:a)</Update></Gauge>")),
+    // "(" after a macro whose text holds no @1 ... @9 is not an argument list.
+    EXPECT_THAT(Described(Uses("<Gauge><Macro Name=\"V\">7</Macro><Update>@V(&gt;L:a)</Update></Gauge>")),
                 ElementsAre("1 >a = 7 @V"));
+}
+
+std::vector<GaugeScript> ScriptsOf(const std::string& gauge) {
+    std::vector<GaugeScript> scripts;
+    ScriptProblem problem;
+    EXPECT_TRUE(ReadGaugeScriptList(gauge, &scripts, &problem)) << problem.what << " at line " << problem.line;
+    return scripts;
+}
+
+// The scripts the runner runs: role, line and text with its blanks collapsed.
+std::vector<std::string> RunnableScripts(const std::string& gauge) {
+    static const char* const kRoles[] = {"update", "value", "click"};
+    std::vector<std::string> runnable;
+    for (const GaugeScript& script : ScriptsOf(gauge)) {
+        if (script.role == kScriptOther) continue;
+        std::string text;
+        for (char c : script.text) {
+            bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+            if (!blank) text += c;
+            else if (!text.empty() && text.back() != ' ') text += ' ';
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        runnable.push_back(std::string(kRoles[script.role]) + " " + std::to_string(script.line) + ": " + text);
+    }
+    return runnable;
+}
+
+// Every macro form: definitions in grouping elements, in a <Comment> and
+// after their uses; macros in macros; arguments in both schemas; macros
+// that form parts of names.
+TEST(XmlScripts, EveryMacroForm) {
+    const char older[] =
+        "<Gauge Name=\"Gps\">\n"                                                          // 1
+        "<Update>(&gt;@c:WaypointIndex) @Loop(gyro) @Twice(@Inc(2), 3)</Update>\n"         // 2
+        "<Element><Macro Name=\"c\">C:fs9gps</Macro></Element>\n"                          // 3
+        "<Comment><Macro Name=\"Loop\">(L:@1, number) ++ (&gt;L:@1, number)</Macro>\n"     // 4
+        "  <Macro Name=\"c\">C:commented_out</Macro></Comment>\n"                           // 5
+        "<Macros><Macro Name=\"Twice\">@1 @2 + 2 *</Macro><Macro Name=\"Inc\">@1 1 +</Macro></Macros>\n"  // 6
+        "</Gauge>\n";
+    EXPECT_THAT(RunnableScripts(older),
+                ElementsAre("update 2: (>C:fs9gps:WaypointIndex) (L:gyro, number) ++ (>L:gyro, number) 2 1 + 3 + 2 *"));
+    // The newer schema: a macro of macros with arguments, in a grouping element, used first.
+    const char newer[] =
+        "<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge id=\"G\">\n"                  // 1
+        "<Update><Script>@Set(@Gps(WaypointIndex), 4)</Script></Update>\n"                  // 2
+        "<Group><Macro id=\"Set\"><MacroValue>@2 (&gt;@1)</MacroValue></Macro>\n"            // 3
+        "<Macro id=\"Gps\"><MacroValue>C:fs9gps:@1</MacroValue></Macro></Group>\n"           // 4
+        "</SimGauge.Gauge></SimBase.Document>\n";
+    EXPECT_THAT(RunnableScripts(newer), ElementsAre("update 2: 4 (>C:fs9gps:WaypointIndex)"));
+    // A write through macros names the definition's line and the use.
+    std::vector<GaugeScript> scripts = ScriptsOf(older);
+    ASSERT_EQ(scripts.size(), 2u);  // the root's Name attribute, the update
+    const GaugeScript& update = scripts[1];
+    size_t write = update.text.find("(>L:gyro");
+    ASSERT_NE(write, std::string::npos);
+    EXPECT_EQ(update.LineAt(write), 4);
+    EXPECT_EQ(update.MacroAt(write), "Loop");
+    EXPECT_EQ(update.UseLineAt(write), 2);
+    EXPECT_EQ(update.LineAt(update.text.find("gyro")), 2);  // the argument, where it is written
+}
+
+// Only the script-bearing elements are code the runner runs: layout,
+// display strings and mouse event lists beside the code are not.
+TEST(XmlScripts, OnlyCodeIsCode) {
+    const char older[] =
+        "<Gauge Name=\"Pfd\">\n"                                                            // 1
+        "<Element><Position X=\"3\" Y=\"4\"/><FloatPosition>-12.000,0.000</FloatPosition>\n"  // 2
+        "  <Size>20,30</Size><Axis>5,5</Axis><Image Name=\"n.bmp\">x</Image>\n"                // 3
+        "  <GaugeString>%((L:alt, feet))%!5d!</GaugeString><String>ALT</String>\n"             // 4
+        "  <Select><Value>(L:alt, feet) 100 /</Value></Select></Element>\n"                    // 5
+        "<Element><Visible>(L:on, bool)</Visible><Rotate><Value>1</Value></Rotate></Element>\n"  // 6
+        "<Mouse><Tooltip>%((L:alt))%</Tooltip><Area><Cursor Type=\"Hand\"/>\n"               // 7
+        "  <Click Kind=\"LeftSingle\">1 (&gt;L:c)</Click></Area></Mouse>\n"                   // 8
+        "</Gauge>\n";
+    EXPECT_THAT(RunnableScripts(older), ElementsAre("value 5: (L:alt, feet) 100 /", "value 6: (L:on, bool)",
+                                                    "value 6: 1", "click 8: 1 (>L:c)"));
+    const char newer[] =
+        "<SimBase.Document Type=\"AceXML\"><SimGauge.Gauge id=\"G\">\n"                    // 1
+        "<Element><FloatPosition>-12.000,0.000</FloatPosition><GaugeText><GaugeString>%((L:x))%\n"  // 2
+        "</GaugeString></GaugeText><Visibility><Script>(L:x)</Script></Visibility></Element>\n"  // 3
+        "<MouseArea><MouseClick><ClickType>LeftSingle</ClickType>\n"                           // 4
+        "<Script>2 (&gt;L:y)</Script></MouseClick><Tooltip>Y</Tooltip></MouseArea>\n"          // 5
+        "</SimGauge.Gauge></SimBase.Document>\n";
+    EXPECT_THAT(RunnableScripts(newer), ElementsAre("value 3: (L:x)", "click 5: 2 (>L:y)"));
+    // The check still reads the display strings' expressions.
+    EXPECT_THAT(Described(Uses(newer)), ElementsAre("2 x", "3 x", "5 >y = 2"));
+}
+
+std::vector<std::string> Clicks(const std::string& gauge) {
+    std::vector<std::string> clicks;
+    for (const GaugeScript& script : ScriptsOf(gauge)) {
+        if (script.role != kScriptClick) continue;
+        clicks.push_back(std::to_string(script.mouseArea) + " [" + script.clickKinds + "]" +
+                         (script.clickEvent.empty() ? "" : " event " + script.clickEvent) + " " + script.text);
+    }
+    return clicks;
+}
+
+// Each click script with the mouse events that run it: its own Kind, its
+// area's, or a <ClickType> beside or around it; a click that sends a key
+// event is a script of its own.
+TEST(XmlScripts, ClickKindsAndEvents) {
+    const char older[] =
+        "<Gauge><Mouse>\n"
+        "<Area Kind=\"WheelUp+WheelDown\"><Click Kind=\"LeftSingle+LeftDrag\">1</Click><Click>2</Click></Area>\n"
+        "<Area><Click Event=\"GEAR_TOGGLE\"/><Click Event=\"FLAPS_UP\" Kind=\"RightSingle\">3</Click></Area>\n"
+        "<Area><Click>4</Click></Area>\n"
+        "</Mouse></Gauge>\n";
+    EXPECT_THAT(Clicks(older), ElementsAre("0 [LeftSingle+LeftDrag] 1", "0 [WheelUp+WheelDown] 2",
+                                           "1 [] event GEAR_TOGGLE ", "1 [RightSingle] event FLAPS_UP ",
+                                           "1 [RightSingle] 3", "2 [] 4"));
+    const char newer[] =
+        "<SimBase.Document><SimGauge.Gauge id=\"G\">\n"
+        "<MouseArea><CallbackCode>5</CallbackCode><ClickType>LeftSingle+WheelUp</ClickType></MouseArea>\n"
+        "<MouseArea><MouseClick><ClickType>RightSingle</ClickType><Script>6</Script></MouseClick>\n"
+        "<MouseClick><Script>7</Script></MouseClick></MouseArea>\n"
+        "</SimGauge.Gauge></SimBase.Document>\n";
+    EXPECT_THAT(Clicks(newer), ElementsAre("0 [LeftSingle+WheelUp] 5", "1 [RightSingle] 6", "1 [] 7"));
 }
 
 std::string Placed(const GaugeScript& script) {

@@ -7,6 +7,7 @@
 
 #include "tools/panelhost/aircraft/cabinet.h"
 #include "tools/panelhost/aircraft/gauge_scripts.h"
+#include "tools/panelhost/common/common.h"
 #include "tools/panelhost/common/names.h"
 
 namespace {
@@ -124,4 +125,13 @@ XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::stri
     }
     file->clear();
     return kXmlGaugeMissing;
+}
+
+std::string SimFolderAbove(const std::string& aircraftFolder) {
+    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
+         folder = FolderOf(folder)) {
+        std::string name = folder.substr(folder.find_last_of('\\') + 1);
+        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
+    }
+    return "";
 }

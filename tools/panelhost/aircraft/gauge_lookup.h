@@ -27,3 +27,8 @@ enum XmlGaugeLookup {
 XmlGaugeLookup FindXmlGaugeBytes(const std::string& panelFolder, const std::string& gaugesFolder,
                                  const std::string& container, const std::string& gauge, std::string* bytes,
                                  std::string* file, std::vector<Finding>* findings = nullptr);
+
+// The simulator's folder as the simulator has it above an aircraft: the
+// folder that holds the nearest "SimObjects" (or older "Aircraft") folder
+// above AIRCRAFTFOLDER, or "" when there is none.
+std::string SimFolderAbove(const std::string& aircraftFolder);

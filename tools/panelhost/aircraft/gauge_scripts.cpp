@@ -41,7 +41,7 @@ bool ReadGaugeScriptList(const std::string& bytes, std::vector<GaugeScript>* scr
     }
     GaugeXml xml;
     if (!ReadGaugeXml(text, &xml, problem)) return false;
-    MacroExpander expander{xml.macros, xml.newSchema, problem};
+    MacroExpander expander{xml.macros, problem};
     expander.Index();
     std::vector<std::string> names;
     for (const Macro& macro : xml.macros) names.push_back(macro.name);
@@ -52,10 +52,12 @@ bool ReadGaugeScriptList(const std::string& bytes, std::vector<GaugeScript>* scr
         script.role = read.role;
         script.mouseArea = read.mouseArea;
         script.conditional = read.conditional;
+        script.clickKinds = read.clickKinds;
+        script.clickEvent = read.clickEvent;
         script.text = expanded.chars;
         script.runs = expanded.runs;
         script.macroNames = names;
-        script.line = read.text.runs.empty() ? 0 : read.text.runs.front().line;
+        script.line = read.line;
         scripts->push_back(script);
     }
     return true;

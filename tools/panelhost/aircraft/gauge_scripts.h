@@ -14,7 +14,8 @@ enum ScriptRole {
     kScriptUpdate,  // <Update> code (either schema): run once per gauge update
     kScriptValue,   // an element's <Value>/<Select>/<Visible> code (newer: any <Element> code): once per update, after the update code
     kScriptClick,   // a mouse area's <Click> (older) / <CallbackCode> (newer): once per click
-    kScriptOther,   // anything else that holds script: keys, tooltips, strings, attributes
+    kScriptOther,   // never run: key handlers, failures, attribute values, and the text of elements that hold no
+                    // code (layout, display strings and their %( )% expressions, <ClickType>), kept for the check
 };
 
 // One script of a gauge, its macros expanded. Every character keeps the line
@@ -37,6 +38,11 @@ struct GaugeScript {
     // Run only under a condition the gauge sets: in an element nested in
     // another, after an element's <Visible>, or under <Failures>.
     bool conditional = false;
+    // kScriptClick: the mouse events that run it, as the gauge lists them
+    // ("LeftSingle+WheelUp"; "" when it says none), and the key event a
+    // <Click Event="NAME"/> sends (TEXT then empty).
+    std::string clickKinds;
+    std::string clickEvent;
     std::string text;  // the script, the gauge's macros expanded
     int line = 0;      // source line of the script's first character
     std::vector<Run> runs;

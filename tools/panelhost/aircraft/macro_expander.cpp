@@ -1,5 +1,6 @@
 // The macro expander. A name after "@" that is no macro's stays as it is;
-// in the newer schema a macro whose text holds @1 ... @9 takes an argument list.
+// a macro whose text holds @1 ... @9 takes the argument list written right
+// after its name, in either schema; without one its @N become nothing.
 #include "tools/panelhost/aircraft/macro_expander.h"
 
 #include <ctype.h>
@@ -93,7 +94,10 @@ bool OverBudget(ScriptProblem* problem, int line) {
 }  // namespace
 
 void MacroExpander::Index() {
-    for (size_t i = 0; i < macros.size(); ++i) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
+    // The first definition of a name wins; one inside a <Comment> only when no other defines it.
+    for (bool inComment : {false, true})
+        for (size_t i = 0; i < macros.size(); ++i)
+            if (macros[i].inComment == inComment) byName.emplace(Folded(macros[i].name), static_cast<int>(i));
 }
 
 bool MacroExpander::Expand(const LinedText& source, int depth, int useLine, int outer, LinedText* out) {
@@ -124,7 +128,7 @@ bool MacroExpander::Expand(const LinedText& source, int depth, int useLine, int 
         const LinedText& body = macros[found].body;
         size_t next = nameEnd;
         std::vector<Span> arguments;
-        if (withArguments && TakesArguments(body.chars)) {
+        if (TakesArguments(body.chars)) {
             size_t scanned = 0;
             next = ReadArguments(chars, next, &arguments, &scanned);
             budget -= std::min(budget, scanned);  // looking for the list is work as well

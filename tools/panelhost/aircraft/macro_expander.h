@@ -1,6 +1,9 @@
 // The one macro expander: a gauge's macros expanded into its scripts, every
 // character keeping the line it is written on (in the script or in a macro's
 // definition) and the line of the outermost macro use it came through.
+// Both schemas' forms: @M anywhere in a script or in another macro's text,
+// also inside a name ((>@c:WaypointIndex) with c = "C:fs9gps"), and @M(a, b)
+// when M's text holds @1 ... @9, which the arguments replace.
 #pragma once
 
 #include <stddef.h>
@@ -17,11 +20,10 @@
 // gauge's macros make more than kMaxExpandedBytes of script.
 struct MacroExpander {
     const std::vector<Macro>& macros;
-    bool withArguments;  // the newer schema's @M(a, b), with @1, @2 in the macro's text
     ScriptProblem* problem;
     size_t budget = kMaxExpandedBytes;
 
-    std::map<std::string, int> byName = {};  // folded name -> the first macro of that name
+    std::map<std::string, int> byName = {};  // folded name -> the macro that name uses
 
     // Indexes the macros by name; call once, before Expand.
     void Index();

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "tools/panelhost/common/names.h"
@@ -19,6 +20,23 @@ const int kMaxNesting = 256;  // elements open at once
 // text is no script.
 const int kNoMacro = -1;
 const int kInComment = -2;
+
+// The elements whose own text is script the simulator runs; any other
+// element's text is layout, display text or a list of names.
+bool IsCodeElement(const std::string& name) {
+    static const char* const kCode[] = {"Update", "Value",        "Visible",    "Visibility",
+                                        "Click",  "CallbackCode", "MouseClick", "Script"};
+    for (const char* code : kCode)
+        if (SameName(name, code)) return true;
+    return false;
+}
+bool IsClickElement(const std::string& name) {
+    return SameName(name, "Click") || SameName(name, "CallbackCode") || SameName(name, "MouseClick");
+}
+// The elements that may say which mouse events run their click code.
+bool HoldsClickKinds(const std::string& name) {
+    return IsClickElement(name) || SameName(name, "Area") || SameName(name, "MouseArea") || SameName(name, "Mouse");
+}
 
 bool IsNameStart(char c) {
     return isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
@@ -64,6 +82,13 @@ struct XmlReader {
     std::vector<Macro> macros;
     int mouseAreas = 0;  // numbered so far
     bool newSchema = false;
+    int elementsSeen = 0;  // numbers every element, for the click kinds below
+    // The mouse events an element's Kind attribute or its <ClickType> lists, by element number.
+    std::map<int, std::string> kindsOf;
+    struct ClickPlace {
+        int click, area;  // the numbers of a click script's element and of its mouse area
+    };
+    std::vector<ClickPlace> clickPlaces;  // per script
 
     size_t pos = 0;
     int line = 1;
@@ -73,6 +98,7 @@ struct XmlReader {
         int macro;  // the macro this element defines or lies in, kNoMacro, or kInComment
         int mouseArea;     // this element's number when it is a mouse area, else -1
         bool sawVisible;   // an <Element> whose <Visible> has been read
+        int id;            // from elementsSeen
     };
     std::vector<Open> open;
     bool rootSeen = false;
@@ -133,12 +159,17 @@ struct XmlReader {
     }
 
     // Where text inside the open elements sits: its role, its mouse area
-    // and whether it runs under a condition. An attribute's value is never
-    // update or click code.
-    void AddScript(const LinedText& script, bool attribute) {
-        ReadScript read = {script, kScriptOther, -1, false};
+    // and whether it runs under a condition. An attribute's value, and the
+    // text of an element that holds no code, is never run. EVENT: the key
+    // event of a <Click Event="NAME">, SCRIPT then empty, and WHERE its line.
+    void AddScript(const LinedText& script, bool attribute, int where, const std::string& event = "") {
+        ReadScript read;
+        read.text = script;
+        read.line = script.runs.empty() ? where : script.runs.front().line;
+        read.clickEvent = event;
+        ClickPlace place = {-1, -1};
         int elements = 0;
-        bool inVisible = false, roleFound = attribute;
+        bool inVisible = false, roleFound = attribute || open.empty() || !IsCodeElement(open.back().name);
         for (size_t i = open.size(); i-- > 0;) {
             const std::string& name = open[i].name;
             if (SameName(name, "Element")) {
@@ -151,13 +182,15 @@ struct XmlReader {
                 read.conditional = true;
             }
             if (roleFound) continue;
-            if (SameName(name, "Click") || SameName(name, "CallbackCode") || SameName(name, "MouseClick")) {
+            if (IsClickElement(name)) {
                 read.role = kScriptClick;
                 roleFound = true;
+                place.click = open[i].id;
                 for (size_t j = i; j-- > 0;) {
                     if (open[j].mouseArea >= 0 || SameName(open[j].name, "Mouse")) {
                         if (open[j].mouseArea < 0) open[j].mouseArea = mouseAreas++;
                         read.mouseArea = open[j].mouseArea;
+                        place.area = open[j].id;
                         break;
                     }
                 }
@@ -176,6 +209,28 @@ struct XmlReader {
         }
         if (elements >= 2) read.conditional = true;
         scripts.push_back(read);
+        clickPlaces.push_back(place);
+    }
+
+    // A <ClickType>'s text: the mouse events of the innermost element that can have them.
+    void AddClickKinds(const std::string& kinds) {
+        for (size_t i = open.size(); i-- > 0;) {
+            if (!HoldsClickKinds(open[i].name)) continue;
+            std::string& known = kindsOf[open[i].id];
+            known += (known.empty() ? "" : "+") + Trimmed(kinds);
+            return;
+        }
+    }
+
+    // Each click script's mouse events: its own element's, else its mouse area's.
+    void ResolveClickKinds() {
+        for (size_t i = 0; i < scripts.size(); ++i) {
+            if (scripts[i].role != kScriptClick) continue;
+            auto own = kindsOf.find(clickPlaces[i].click);
+            auto area = kindsOf.find(clickPlaces[i].area);
+            if (own != kindsOf.end()) scripts[i].clickKinds = own->second;
+            else if (area != kindsOf.end()) scripts[i].clickKinds = area->second;
+        }
     }
 
     // The text collected since the last tag goes to the macro being defined,
@@ -189,7 +244,8 @@ struct XmlReader {
         } else if (macro == kNoMacro) {
             for (char c : pending.chars) {
                 if (!IsBlank(c)) {
-                    AddScript(pending, false);
+                    if (SameName(open.back().name, "ClickType")) AddClickKinds(pending.chars);
+                    AddScript(pending, false, line);
                     break;
                 }
             }
@@ -221,9 +277,12 @@ struct XmlReader {
         if (open.size() >= static_cast<size_t>(kMaxNesting))
             return Fail("elements nested deeper than " + std::to_string(kMaxNesting) + " levels", tagLine, "<" + name);
         int macro = CurrentMacro();
-        bool definesMacro = macro == kNoMacro && SameName(name, "Macro");
+        int id = elementsSeen++;
+        // A definition counts wherever it is: in grouping elements, in a <Comment>, in another macro.
+        bool definesMacro = SameName(name, "Macro");
+        bool inComment = macro == kInComment || (macro >= 0 && macros[static_cast<size_t>(macro)].inComment);
         if (macro == kNoMacro && SameName(name, "Comment")) macro = kInComment;
-        std::string macroName;
+        std::string macroName, event;
         for (;;) {
             SkipBlanks();
             if (pos >= text.size()) return Fail("a tag that is never closed", tagLine, "<" + name);
@@ -251,13 +310,17 @@ struct XmlReader {
             }
             if (pos >= text.size()) return Fail("an attribute value that is never closed", tagLine, attribute);
             Skip(1);
-            if (definesMacro && (SameName(attribute, "Name") || SameName(attribute, "id")))
+            if (definesMacro && (SameName(attribute, "Name") || SameName(attribute, "id"))) {
                 macroName = Trimmed(value.chars);
-            else if (macro == kNoMacro && !value.chars.empty())
-                AddScript(value, true);
+                continue;
+            }
+            if (macro != kNoMacro || value.chars.empty()) continue;
+            if (SameName(attribute, "Kind") && HoldsClickKinds(name)) kindsOf[id] = Trimmed(value.chars);
+            if (SameName(attribute, "Event") && SameName(name, "Click")) event = Trimmed(value.chars);
+            AddScript(value, true, line);
         }
         if (definesMacro) {
-            macros.push_back({macroName, LinedText()});
+            macros.push_back({macroName, LinedText(), inComment});
             macro = static_cast<int>(macros.size()) - 1;
         }
         int mouseArea = -1;
@@ -267,12 +330,12 @@ struct XmlReader {
                 SameName(open.back().name, "Element"))
                 open.back().sawVisible = true;
         }
-        if (StartsWith("/>")) {
-            Skip(2);
-        } else {
-            Skip(1);
-            open.push_back({name, tagLine, macro, mouseArea, false});
-        }
+        bool empty = StartsWith("/>");
+        Skip(empty ? 2 : 1);
+        open.push_back({name, tagLine, macro, mouseArea, false, id});
+        // A click that sends a key event is a click script of its own, before the click's code.
+        if (!event.empty()) AddScript(LinedText(), false, tagLine, event);
+        if (empty) open.pop_back();
         return true;
     }
 
@@ -368,6 +431,7 @@ struct XmlReader {
 bool ReadGaugeXml(const std::string& text, GaugeXml* xml, ScriptProblem* problem) {
     XmlReader reader(text, problem);
     if (!reader.Read()) return false;
+    reader.ResolveClickKinds();
     xml->scripts = std::move(reader.scripts);
     xml->macros = std::move(reader.macros);
     xml->newSchema = reader.newSchema;

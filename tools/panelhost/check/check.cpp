@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "tools/panelhost/aircraft/gauge_lookup.h"
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/check/config_check.h"
 #include "tools/panelhost/check/install.h"

@@ -21,18 +21,32 @@ std::string FileStem(const std::string& path) {
 void SayFindings(const std::vector<Finding>& findings) {
     for (const Finding& finding : findings) {
         if (finding.level != kFindingError) continue;
-        SayAlways("aircraft", "%s:%d: %s%s%s", finding.file.c_str(), finding.line, finding.item.c_str(),
-                  finding.item.empty() ? "" : ": ", finding.message.c_str());
+        Say("aircraft", "%s:%d: %s%s%s", finding.file.c_str(), finding.line, finding.item.c_str(),
+            finding.item.empty() ? "" : ": ", finding.message.c_str());
     }
 }
 
-// Compiles one script; false after a line naming the token it refused.
+// The most stray }s one script may hold before it is left out.
+const int kMaxStrayBraces = 64;
+
+// Compiles one script; false after a line naming the token it refused: the
+// script is left out, the gauge's other scripts run. A } that closes no
+// block is taken as the simulator takes it: it does nothing, and the code
+// around it runs as if it were not there; each is said once, where it is.
 bool Compile(const GaugeScript& source, const std::string& file, const std::string& gauge, XmlScript* script) {
+    std::string text = source.text;
     std::string token;
     size_t offset = 0;
-    if (!CompileScript(source.text, &script->code, &token, &offset)) {
-        SayAlways("xml", "%s:%d: '%s' is outside the script language panelhost runs: the XML gauge %s is left out",
-                  file.c_str(), source.LineAt(offset), token.c_str(), gauge.c_str());
+    for (int stray = 0; !CompileScript(text, &script->code, &token, &offset); ++stray) {
+        if (token == "}" && offset < text.size() && text[offset] == '}' && stray < kMaxStrayBraces) {
+            Say("xml", "%s:%d: a } that closes no block: it does nothing, as in the simulator (the XML gauge %s)",
+                file.c_str(), source.LineAt(offset), gauge.c_str());
+            text[offset] = ' ';
+            continue;
+        }
+        Say("xml", "%s:%d: '%s' is outside the script language panelhost runs: this script of the XML gauge %s is "
+                   "left out, its other scripts run",
+            file.c_str(), source.LineAt(offset), token.c_str(), gauge.c_str());
         return false;
     }
     for (const ScriptToken& t : script->code.tokens) script->lines.push_back(source.LineAt(t.offset));
@@ -43,8 +57,9 @@ void LoadXmlGauge(Run* run, const std::string& name, const std::string& file, co
     std::vector<GaugeScript> scripts;
     ScriptProblem problem;
     if (!ReadGaugeScriptList(bytes, &scripts, &problem)) {
-        SayAlways("xml", "%s:%d: %s%s%s: the XML gauge %s is left out", file.c_str(), problem.line,
-                  problem.what.c_str(), problem.item.empty() ? "" : ": ", problem.item.c_str(), name.c_str());
+        ++run->xml.notRun.leftOut;
+        Say("xml", "%s:%d: %s%s%s: the XML gauge %s is left out", file.c_str(), problem.line, problem.what.c_str(),
+            problem.item.empty() ? "" : ": ", problem.item.c_str(), name.c_str());
         return;
     }
     XmlGauge gauge;
@@ -59,28 +74,27 @@ void LoadXmlGauge(Run* run, const std::string& name, const std::string& file, co
             continue;
         }
         XmlScript script;
-        if (!Compile(source, file, name, &script)) return;
+        if (!Compile(source, file, name, &script)) {
+            ++run->xml.notRun.scriptsLeftOut;
+            continue;
+        }
         if (source.role == kScriptUpdate) {
             gauge.frame.push_back(script);
         } else if (source.role == kScriptValue) {
             values.push_back(script);
         } else if (source.mouseArea >= 0) {
             size_t area = static_cast<size_t>(source.mouseArea);
-            if (gauge.clicks.size() <= area) gauge.clicks.resize(area + 1);
-            // An area with more than one click script runs them in file order.
-            for (size_t i = 0; i < script.code.tokens.size(); ++i) {
-                gauge.clicks[area].code.tokens.push_back(script.code.tokens[i]);
-                gauge.clicks[area].lines.push_back(script.lines[i]);
-            }
+            if (gauge.areas.size() <= area) gauge.areas.resize(area + 1);
+            gauge.areas[area].push_back({script, source.clickKinds, source.clickEvent});
         }
     }
     // The update code first, then the elements' value code, as the simulator runs them.
     gauge.frame.insert(gauge.frame.end(), values.begin(), values.end());
     Say("xml", "the XML gauge %s from %s: scripts each frame %d, mouse areas %d", name.c_str(), file.c_str(),
-        static_cast<int>(gauge.frame.size()), static_cast<int>(gauge.clicks.size()));
+        static_cast<int>(gauge.frame.size()), static_cast<int>(gauge.areas.size()));
     if (conditional > 0)
-        SayAlways("xml", "%s: %d scripts of %s run only under a condition the gauge sets: they are not run", file.c_str(),
-                  conditional, name.c_str());
+        Say("xml", "%s: %d scripts of %s run only under a condition the gauge sets: they are not run", file.c_str(),
+            conditional, name.c_str());
     run->xml.gauges.push_back(gauge);
 }
 
@@ -104,7 +118,8 @@ bool AddModuleGauge(Run* run, const PanelGauge& line, const std::string& moduleF
     } else if (SameName(line.gauge, "Debugger")) {
         step.kind = kStepDebugger;
     } else {
-        SayAlways("aircraft", "the module has no gauge %s: the line is left out", line.gauge.c_str());
+        ++run->xml.notRun.notFound;
+        Say("aircraft", "the module has no gauge %s: the line is left out", line.gauge.c_str());
         return true;
     }
     Say("aircraft", "%s!%s %s", line.container.c_str(), line.gauge.c_str(), line.parameter.c_str());
@@ -123,7 +138,25 @@ bool LoadAircraft(Run* run, const std::string& given) {
         fprintf(stderr, "panelhost: %s leads to no panel.cfg: give an aircraft folder or a panel.cfg\n", path.c_str());
         return false;
     }
-    std::string simFolder = run->simFolder.empty() ? ProgramFolder() : run->simFolder;
+    // The simulator's folder as the check finds it: --sim-folder, else above
+    // the aircraft, else the current folder. One found above is entered, as
+    // --sim-folder is, for the paths that start with a dot.
+    std::string aircraftFolder = SameName(path.substr(path.find_last_of('\\') + 1), "panel.cfg")
+                                     ? FolderOf(FolderOf(path))
+                                     : path;
+    std::string simFolder = run->simFolder;
+    const char* how = "--sim-folder";
+    if (simFolder.empty()) {
+        simFolder = SimFolderAbove(aircraftFolder);
+        how = "above the aircraft";
+        if (simFolder.empty() || !SetCurrentDirectoryA(simFolder.c_str())) {
+            simFolder = FullPath(".");
+            how = "the current folder";
+        } else {
+            run->simFolder = simFolder;
+        }
+    }
+    Say("aircraft", "simulator folder %s (%s)", simFolder.c_str(), how);
     std::string gaugesFolder = simFolder + "\\Gauges";
     std::string moduleStem = FileStem(run->options->modulePath);
     for (const std::string& panel : panels) {
@@ -145,13 +178,15 @@ bool LoadAircraft(Run* run, const std::string& given) {
                 if (moduleGauge) {
                     if (!AddModuleGauge(run, line, file)) return false;
                 } else {
-                    SayAlways("aircraft", "%s:%d: %s!%s is a compiled gauge (%s): not run", panel.c_str(), line.line,
-                              line.container.c_str(), line.gauge.c_str(), file.c_str());
+                    ++run->xml.notRun.compiled;
+                    Say("aircraft", "%s:%d: %s!%s is a compiled gauge (%s): not run", panel.c_str(), line.line,
+                        line.container.c_str(), line.gauge.c_str(), file.c_str());
                 }
             } else {
-                SayAlways("aircraft", "%s:%d: %s!%s %s: not run", panel.c_str(), line.line, line.container.c_str(),
-                          line.gauge.c_str(), found == kXmlGaugeUnreadable ? "cannot be read"
-                                                                           : "is not found where the simulator looks");
+                ++run->xml.notRun.notFound;
+                Say("aircraft", "%s:%d: %s!%s %s: not run", panel.c_str(), line.line, line.container.c_str(),
+                    line.gauge.c_str(), found == kXmlGaugeUnreadable ? "cannot be read"
+                                                                     : "is not found where the simulator looks");
             }
         }
     }

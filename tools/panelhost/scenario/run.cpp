@@ -251,7 +251,7 @@ bool RunStep(Run* run, const Step& step) {
     case kStepClickGauge: {
         std::string why;
         if (!StartPanel(run)) return false;
-        if (!ClickXmlGauge(run, step.name, step.count, &why)) Failure(run, step, why);
+        if (!ClickXmlGauge(run, step.name, step.count, step.text[0], &why)) Failure(run, step, why);
         return true;
     }
     default:
@@ -364,6 +364,7 @@ int CloseRun(Run* run, bool ran) {
     host::DestroySimWindow();
     if (!ran) return kExitUnusable;
     FailUntakenBoxes(run);
+    SayGaugesNotRun(run->xml);
     SayAlways("done", "%d expectations, %d failed", run->expectations, run->failures);
     return run->failures > 0 ? kExitFailed : kExitOk;
 }
@@ -382,10 +383,52 @@ int RunScenario(const Options& options, const std::vector<Step>& steps) {
     return CloseRun(&run, ran);
 }
 
+namespace {
+
+// A scenario saved as UTF-8 (with or without a byte-order mark) in the
+// system's code page, in which the host opens its paths as the command line
+// gives them; ANSI text stays as it is. False, with the line, when a letter
+// has no place in the code page.
+bool InCodePage(std::string* text, int* badLine) {
+    size_t mark = text->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    bool ascii = true;
+    for (size_t i = mark; i < text->size() && ascii; ++i) ascii = static_cast<unsigned char>((*text)[i]) < 0x80;
+    if (ascii || text->size() - mark > 0x7FFFFFF) return true;
+    const char* utf8 = text->c_str() + mark;
+    int length = static_cast<int>(text->size() - mark);
+    int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, length, nullptr, 0);
+    if (wideLength <= 0) return true;  // not UTF-8: ANSI text, read as it is
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, length, &wide[0], wideLength);
+    *badLine = 1;
+    std::string ansi;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        if (wide[i] == L'\n') ++*badLine;
+        // A letter beyond the basic plane comes as two halves, converted together.
+        int units = (wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size()) ? 2 : 1;
+        char bytes[8];
+        BOOL lost = FALSE;
+        int made = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide[i], units, bytes, sizeof bytes, nullptr, &lost);
+        if (made <= 0 || lost) return false;
+        ansi.append(bytes, static_cast<size_t>(made));
+        i += static_cast<size_t>(units - 1);
+    }
+    *text = ansi;
+    return true;
+}
+
+}  // namespace
+
 int RunScenarioFile(const Options& options) {
     std::string text;
     if (!ReadFile(options.scenarioPath, &text)) {
         fprintf(stderr, "panelhost: cannot read the scenario %s\n", options.scenarioPath.c_str());
+        return kExitUnusable;
+    }
+    int badLine = 0;
+    if (!InCodePage(&text, &badLine)) {
+        fprintf(stderr, "panelhost: %s:%d: a letter that the system's code page (%u) has not: paths are opened in it\n",
+                options.scenarioPath.c_str(), badLine, GetACP());
         return kExitUnusable;
     }
     std::vector<Step> steps;

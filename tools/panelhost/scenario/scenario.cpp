@@ -216,12 +216,14 @@ bool ParseLine(const std::string& line, int lineNumber, Step* step, bool* empty,
         step->kind = kStepSimConnect;
         step->name = w[1];
         step->event = static_cast<uint32_t>(number);
-    } else if (command == "click" && args == 2) {
+    } else if (command == "click" && (args == 2 || (args == 3 && isalpha(static_cast<unsigned char>(w[3][0]))))) {
         if (!ParseInteger(w[2], 0, INT32_MAX, &number))
-            return Fail(reason, "click takes an XML gauge's name and its mouse area's number, from 0: click GAUGE N");
+            return Fail(reason, "click takes an XML gauge's name, its mouse area's number, from 0, and a mouse "
+                                "event (LeftSingle when none): click GAUGE N [KIND]");
         step->kind = kStepClickGauge;
         step->name = w[1];
         step->count = number;
+        step->text[0] = args == 3 ? w[3] : "LeftSingle";
     } else if (command == "click") {
         if (args != 1 || (w[1] != "left" && w[1] != "right"))
             return Fail(reason, "click takes left or right (the Debugger gauge), or an XML gauge and a number");

@@ -29,7 +29,7 @@ enum StepKind {
     kStepAllowBoxes,   // boxes that no expect-box takes do not fail the run
     kStepAircraft,     // text[0]: an aircraft folder or a panel.cfg
     kStepAvar,         // name: as scripts write it, with its index; text[0]: its kind, "A" or "C"; value
-    kStepClickGauge,   // name: the XML gauge's name in the panel line; count: its mouse area
+    kStepClickGauge,   // name: the XML gauge's name in the panel line; count: its mouse area; text[0]: the mouse event
 };
 
 struct Step {

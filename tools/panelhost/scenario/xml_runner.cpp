@@ -66,20 +66,20 @@ ScriptWorld WorldOf(Run* run, XmlGauge* gauge, const XmlScript& script) {
     return world;
 }
 
-// Runs one script of the gauge, click code with the mouse event that runs
-// it; a script that cannot go on stops the gauge, said once.
-void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::string& mouseEvent = "") {
+// Runs one script of the gauge, in click code with the mouse event CLICKKIND;
+// a script that cannot go on stops the gauge, said once.
+void RunOne(Run* run, XmlGauge* gauge, const XmlScript& script, const std::string& clickKind = "") {
     if (gauge->stopped || script.code.tokens.empty()) return;
     ScriptWorld world = WorldOf(run, gauge, script);
-    world.mouseEvent = mouseEvent;
+    world.mouseEvent = clickKind;
     std::string problem;
     size_t offset = 0;
     if (RunScript(script.code, &world, &problem, &offset)) return;
     size_t token = 0;
     while (token + 1 < script.code.tokens.size() && script.code.tokens[token + 1].offset <= offset) ++token;
     gauge->stopped = true;
-    SayAlways("xml", "the XML gauge %s stops here: %s: %s", gauge->name.c_str(), Place(*gauge, script, token).c_str(),
-              problem.c_str());
+    Say("xml", "the XML gauge %s stops here: %s: %s", gauge->name.c_str(), Place(*gauge, script, token).c_str(),
+        problem.c_str());
 }
 
 }  // namespace
@@ -107,21 +107,57 @@ void RunXmlGauges(Run* run) {
         for (const XmlScript& script : gauge.frame) RunOne(run, &gauge, script);
 }
 
-bool ClickXmlGauge(Run* run, const std::string& name, int64_t area, std::string* why) {
+bool ListsClickKind(const std::string& kinds, const std::string& kind) {
+    if (Trimmed(kinds).empty()) return SameName(kind, "LeftSingle");
+    size_t begin = 0;
+    for (size_t i = 0; i <= kinds.size(); ++i) {
+        if (i < kinds.size() && kinds[i] != '+' && kinds[i] != ',' && kinds[i] != '|' && !IsBlank(kinds[i])) continue;
+        if (i > begin && SameName(kinds.substr(begin, i - begin), kind)) return true;
+        begin = i + 1;
+    }
+    return false;
+}
+
+bool ClickXmlGauge(Run* run, const std::string& name, int64_t area, const std::string& kind, std::string* why) {
     for (XmlGauge& gauge : run->xml.gauges) {
         if (!SameName(gauge.name, name)) continue;
-        if (area < 0 || area >= static_cast<int64_t>(gauge.clicks.size())) {
-            *why = "the gauge has " + std::to_string(gauge.clicks.size()) + " mouse areas with click code";
+        if (area < 0 || area >= static_cast<int64_t>(gauge.areas.size())) {
+            *why = "the gauge has " + std::to_string(gauge.areas.size()) + " mouse areas with click code";
             return false;
         }
         if (gauge.stopped) {
             *why = "the gauge stopped earlier";
             return false;
         }
-        RunOne(run, &gauge, gauge.clicks[static_cast<size_t>(area)], "LeftSingle");
-        TraceModule();
+        std::string listed;
+        bool ran = false;
+        for (const XmlClick& click : gauge.areas[static_cast<size_t>(area)]) {
+            std::string kinds = click.kinds.empty() ? "LeftSingle" : click.kinds;
+            if (listed.find(kinds) == std::string::npos) listed += (listed.empty() ? "" : ", ") + kinds;
+            if (!ListsClickKind(click.kinds, kind)) continue;
+            ran = true;
+            if (!click.event.empty()) SendScriptKey(run, click.event, 0);
+            // Each click script runs on its own stack, with its own jump targets.
+            RunOne(run, &gauge, click.script, kind);
+            TraceModule();
+        }
+        if (!ran) {
+            *why = "mouse area " + std::to_string(area) + " has no click code for " + kind + " (it has " +
+                   (listed.empty() ? "none" : listed) + ")";
+            return false;
+        }
         return true;
     }
     *why = "no XML gauge of that name is loaded";
     return false;
+}
+
+void SayGaugesNotRun(const XmlPanel& panel) {
+    const XmlNotRun& notRun = panel.notRun;
+    int stopped = 0;
+    for (const XmlGauge& gauge : panel.gauges) stopped += gauge.stopped ? 1 : 0;
+    int gauges = notRun.notFound + notRun.compiled + notRun.leftOut + stopped;
+    if (gauges == 0 && notRun.scriptsLeftOut == 0) return;
+    SayAlways("xml", "gauges not run: %d (%d not found, %d compiled, %d left out, %d stopped); scripts left out: %d",
+              gauges, notRun.notFound, notRun.compiled, notRun.leftOut, stopped, notRun.scriptsLeftOut);
 }
