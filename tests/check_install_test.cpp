@@ -298,24 +298,6 @@ TEST_F(Install, VolumesInBothUnits) {
     EXPECT_THAT(out_, Not(HasSubstr("is a percentage")));
 }
 
-// Copies the tree FROM into TO, which exists.
-void CopyTree(const std::string& from, const std::string& to) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        } else {
-            ASSERT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) << name;
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // The guide's snippets as the build's guide aircraft has them pass the check;
 // the snippets as the guide had them before lose commands, and the check
 // says which and what to write instead.

@@ -226,24 +226,6 @@ TEST_F(AircraftCheck, FindsEveryPlantedFault) {
     EXPECT_THAT(out_, HasSubstr("check: 11 errors, 18 warnings"));
 }
 
-// Copies the tree FROM into TO, which exists.
-void CopyTree(const std::string& from, const std::string& to) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        } else {
-            ASSERT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) << name;
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // The twins of tests/aircraft, written as published panels write them: an
 // older-schema annunciator with a macro per engine, a cabinet of newer-schema
 // selectors, names with blanks, gauges of the simulator and of other add-ons

@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
 #include <stdio.h>
 #include <windows.h>
 
@@ -62,6 +63,23 @@ void RemoveTree(const std::string& folder) {
         FindClose(search);
     }
     RemoveDirectoryA(folder.c_str());
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CreateDirectoryA((to + "\\" + name).c_str(), nullptr);
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        } else {
+            ASSERT_TRUE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) << name;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 std::string SlotVar(int slot) {

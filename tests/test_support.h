@@ -15,6 +15,8 @@ std::string TestProgramFolder();
 // A new folder under the temporary folder, and its removal with everything in it.
 std::string MakeTempFolder(const char* prefix);
 void RemoveTree(const std::string& folder);
+// Copies the tree FROM into TO, which exists; a failure to read or copy fails the test.
+void CopyTree(const std::string& from, const std::string& to);
 
 // Names of the "register" calls, in order.
 std::vector<std::string> RegisteredNames();

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "tools/panelhost/aircraft/gauge_lookup.h"
 #include "tools/panelhost/aircraft/panel_read.h"
 #include "tools/panelhost/check/report.h"
 #include "tools/panelhost/common/names.h"
@@ -67,17 +68,6 @@ bool ReadVersionResource(const std::string& path, VS_FIXEDFILEINFO* fixed, std::
 
 std::string VersionText(DWORD a, DWORD b, DWORD c) {
     return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
-}
-
-// The folder that holds the nearest "SimObjects" (or older "Aircraft") folder
-// above the aircraft folder, or "" when there is none.
-std::string SimFolderAbove(const std::string& aircraftFolder) {
-    for (std::string folder = FolderOf(aircraftFolder); folder.find('\\') != std::string::npos;
-         folder = FolderOf(folder)) {
-        std::string name = folder.substr(folder.find_last_of('\\') + 1);
-        if (SameName(name, "SimObjects") || SameName(name, "Aircraft")) return FolderOf(folder);
-    }
-    return "";
 }
 
 // The compiled module <container>.gau or .dll in the folder, or "".
