@@ -12,6 +12,7 @@
 #include "tests/cabinet_files.h"
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
+#include "tools/common/paths.h"
 #include "tools/common/wav_files.h"
 #include "tools/panelhost/aircraft/parameter.h"
 
@@ -70,6 +71,18 @@ TEST(ParameterForms, ResolveAsTheModuleDoes) {
         host::UnloadModule();
     }
     RemoveTree(panel);
+}
+
+// A path's folder as the module takes its own: before the last \ or /,
+// nothing without one. The parameter rule takes the module's folder so.
+TEST(ParameterForms, FolderAsTheModuleTakesIt) {
+    EXPECT_EQ(FolderOf("C:\\Sim\\Gauges\\kvo.gau"), "C:\\Sim\\Gauges");
+    EXPECT_EQ(FolderOf("C:\\Sim/Gauges\\sub/kvo.gau"), "C:\\Sim/Gauges\\sub");
+    EXPECT_EQ(FolderOf("C:\\kvo.gau"), "C:");
+    EXPECT_EQ(FolderOf("kvo.gau"), "");
+    EXPECT_EQ(ResolveParameter("a.ini", "C:\\Sim\\Gauges/sub/kvo.gau", "C:\\Sim").candidate,
+              "C:\\Sim\\Gauges/sub\\a.ini");
+    EXPECT_EQ(ResolveParameter("\\a.ini", "kvo.gau", "C:\\Sim").candidate, "\\a.ini");
 }
 
 // L: names are one variable whatever their letter case: the module binds

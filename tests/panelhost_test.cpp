@@ -13,6 +13,7 @@
 #include "tests/panelhost_run.h"
 #include "tests/test_support.h"
 #include "tools/common/wav_files.h"
+#include "tools/panelhost/common/script_number.h"
 #include "tools/panelhost/scenario/scenario.h"
 #include "tools/panelhost/scenario/script.h"
 
@@ -439,6 +440,27 @@ protected:
     std::string folder_;
     std::string out_;
 };
+
+// One grammar for numbers: what the check takes for a number written into a
+// variable is what the interpreter pushes, with the same value.
+TEST(ScriptLanguage, NumbersAsTheCheckReadsThem) {
+    struct Number { const char* token; double value; } numbers[] = {
+        {"12", 12}, {"-.5", -0.5}, {"+3.", 3}, {"1e3", 1000}, {"2.5E-1", 0.25}, {"0x1A", 26}, {"-0X10", -16},
+    };
+    ScriptRun run;
+    for (const Number& n : numbers) {
+        EXPECT_TRUE(IsScriptNumber(n.token)) << n.token;
+        EXPECT_EQ(ScriptNumberValue(n.token), n.value) << n.token;
+        EXPECT_EQ(run.Top(n.token), n.value) << n.token;
+    }
+    for (const char* token : {"1e", "0x", "0x1p3", "1.5.2", "12a", ".", "-e5"}) {
+        EXPECT_FALSE(IsScriptNumber(token)) << token;
+        EXPECT_TRUE(isnan(run.Top(token))) << token;
+    }
+    // Too large for a double: written as a number, but no value the interpreter pushes.
+    EXPECT_TRUE(IsScriptNumber("1e400"));
+    EXPECT_TRUE(isnan(run.Top("1e400")));
+}
 
 TEST_F(PanelhostCommandLine, CheckJudgesEveryConfiguredSound) {
     std::string ini = Write("sounds.ini",
