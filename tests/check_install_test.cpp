@@ -336,4 +336,24 @@ TEST(GuideSnippets, PassTheCheckAndTheirOldFormsAreFound) {
     RemoveTree(root);
 }
 
+// A write through a grouped macro with a parameter that forms part of the
+// name is the configured variable's: no "nothing writes this" for it.
+TEST_F(Install, WritesThroughGroupedParameterisedMacros) {
+    InstallModule("10");
+    panelCfg_ += "gauge02=hawk!Chime, 20,0,10,10\r\n";
+    ini_ = "[Config]\r\nMaxSounds=2\r\n[Sounds]\r\nSound00=engine.wav\r\nSound01=chime.wav\r\n"
+           "[LVars]\r\nLvar00=hawk_engine\r\nLvar01=hawk_chime\r\n";
+    WriteFiles(false);
+    ASSERT_TRUE(WriteTone(panel_ + "\\chime.wav", 0.1));
+    WriteText(panel_ + "\\hawk\\Chime.xml",
+              "<Gauge Name=\"Chime\" Version=\"1.0\">\r\n  <Macros>\r\n"
+              "    <Macro Name=\"Command\">(&gt;L:hawk_@1, number)</Macro>\r\n"
+              "    <Macro Name=\"Play\">1 @Command(@1)</Macro>\r\n  </Macros>\r\n"
+              "  <Mouse>\r\n    <Area Left=\"0\" Top=\"0\" Width=\"10\" Height=\"10\">\r\n"
+              "      <Click>@Play(chime)</Click>\r\n    </Area>\r\n  </Mouse>\r\n</Gauge>\r\n");
+    EXPECT_EQ(RunPanelhost("--check \"" + plane_ + "\" --sim-version 10", &out_), 0) << out_;
+    EXPECT_THAT(out_, Not(HasSubstr("no XML gauge of this panel writes")));
+    EXPECT_THAT(out_, HasSubstr("check: 0 errors, 0 warnings"));
+}
+
 }  // namespace

@@ -537,7 +537,7 @@ TEST_F(PanelhostCommandLine, ExitStatusesAndTheTrace) {
         {Write("view.scn", "simconnect view 1\n"), "'simconnect view 1' cannot run here: SimConnect"},
         {"--sim-version 8 " + passing, "--sim-version takes 10, 9, 1 (32-bit), 4, 5, 6 (64-bit) or none"},
         {"\"" + folder_ + "\\absent.scn\"", "cannot read the scenario"},
-        {"--check " + ini + " --fast", "--check takes a path, --sim-folder, --sim-version and --module only"},
+        {"--check " + ini + " --fast", "--check takes a path, --sim-folder, --sim-version, --module and --report only"},
         {"--sim-folder \"" + folder_ + "\\absent\" " + passing, "the simulator folder"},
         {"--module \"" + folder_ + "\\good.wav\" " + passing, "cannot load the module"},
         {"--check " + ini + " --module \"" + folder_ + "\\good.wav\"", "cannot load the module"},

@@ -22,6 +22,8 @@ int RunCheck(const Options& options) {
     bool isAircraft = IsFolder(path) && IsFile(AircraftCfgOf(path));
     // Which module the simulator loads and which simulator it is decide the module the check runs.
     InstallFacts install = ReadInstall(options);
+    // A host program run directly with a module of the other architecture: one line, nothing else.
+    if (!ModuleFitsThisProgram(install.runModule)) return kExitUnusable;
     SetCheckedInstall(install);
     if (!options.reportPath.empty()) {
         bool cfg = SameName(name, "aircraft.cfg") || SameName(name, "sim.cfg");
